@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs what is missing, builds everything, runs every test, then builds and runs the unit
+# tests again under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+
+jobs=$(nproc)
+"$root/scripts/build.sh" "$root/build" -DVISTREL_WERROR=ON
+ctest --test-dir "$root/build" --output-on-failure --parallel "$jobs" --timeout 900
+
+"$root/scripts/build.sh" "$root/build-asan" -DVISTREL_WERROR=ON -DVISTREL_BENCH=OFF \
+  -DCMAKE_BUILD_TYPE=Debug -DVISTREL_SANITIZE=address,undefined
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$root/build-asan" --output-on-failure --parallel "$jobs" --timeout 1800
+echo "All tests passed (plain and sanitized builds)."
