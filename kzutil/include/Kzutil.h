@@ -61,6 +61,32 @@ KZUTIL_API CKzString operator+(const CKzString& a, const CKzString& b);
 KZUTIL_API CKzString operator+(const CKzString& a, const char* b);
 KZUTIL_API CKzString operator+(const char* a, const CKzString& b);
 
+// Splits and composes paths: an optional drive ("X:"), a directory ending in '\\' or '/', a
+// base name and an extension from the last dot. Composed paths use '/'. Results live in one
+// static buffer per operation, valid until that operation runs again; a null or empty argument
+// returns the previous result unchanged, and a result too long for its buffer is empty.
+class KZUTIL_API CKzFilename {
+public:
+    CKzFilename() = default;
+    CKzFilename(const CKzFilename&) = default;
+    CKzFilename& operator=(const CKzFilename&) = default;
+    virtual ~CKzFilename();
+
+    // path must have room for one more character; paths of 259 characters are refused.
+    static bool IncludeTrailingBackslash(char* path);
+    static bool ExcludeTrailingBackslash(char* path);
+    static const char* GetFileDirectory(const char* path);
+    static const char* GetFileName(const char* path);
+    static const char* GetFileExtension(const char* path);
+    static const char* GetFileTitle(const char* path);
+    static const char* SetFileDirectory(const char* path, const char* dir);
+    static const char* SetFileExtension(const char* path, const char* ext);
+    static const char* SetFileName(const char* path, const char* name);
+    static const char* SetFileTitle(const char* path, const char* title);
+    // Linux has no short names: the path itself, or empty when it is too long.
+    static const char* GetLongPath(const char* path);
+};
+
 // ============================================================================================
 // Settings store
 // ============================================================================================
