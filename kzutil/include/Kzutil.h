@@ -132,7 +132,8 @@ typedef bool (*FileFilter)(const char* path);
 // Receives the sort's progress in percent.
 typedef void (*SortProgress)(int percent);
 
-enum ESort { SortByName = 0, SortByDate = 1 };
+// A fixed underlying type keeps other values legal: they sort nothing.
+enum ESort : int { SortByName = 0, SortByDate = 1 };
 
 // A snapshot of the plain files of one directory that a filter accepts: full paths and
 // last-write times, in the platform's order until sorted. Copies hold their own entries.
