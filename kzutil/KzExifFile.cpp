@@ -1,8 +1,6 @@
 // CKzExifFile: reading a JPEG file and finding its Exif tags by byte search.
 #include "Kzutil.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -52,16 +50,16 @@ bool CKzExifFile::Open(const char* path)
         m_errorCode = ErrorBadPath;
         return false;
     }
-    struct stat info {};
-    if (stat(path, &info) != 0) {
+    if (!CKzFile::FileExists(path)) {
         m_errorCode = ErrorNoFile;
         return false;
     }
     Close();
     // A directory or device has no byte count worth reading.
-    if (!S_ISREG(info.st_mode) || info.st_size < 1) return Fail(ErrorEmptyFile);
-    if (info.st_size > kMaxFileBytes) return Fail(ErrorNoMemory);
-    const int length = int(info.st_size);
+    const double size = CKzFile::IsDirectory(path) ? 0 : CKzFile::GetFileSize(path);
+    if (size < 1) return Fail(ErrorEmptyFile);
+    if (size > kMaxFileBytes) return Fail(ErrorNoMemory);
+    const int length = int(size);
 
     std::shared_ptr<unsigned char[]> data;
     try {

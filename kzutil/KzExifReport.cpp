@@ -2,7 +2,6 @@
 #include "Kzutil.h"
 
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -132,15 +131,6 @@ double LeadingDecimal(const char* text)
     return sign * value;
 }
 
-const char* FileNameOf(const char* path)
-{
-    const char* name = path;
-    if (std::isalpha((unsigned char)path[0]) && path[1] == ':') name = path + 2;
-    for (const char* p = name; *p; ++p)
-        if (*p == '/' || *p == '\\') name = p + 1;
-    return name;
-}
-
 } // namespace
 
 const char* CKzExifFile::GetMakerNoteCanon(EMakerNoteTag tag) const
@@ -239,13 +229,12 @@ bool CKzExifFile::GetExifInformation(char* text, int size)
     }
 
     report.Append("\r\n[File]\r\n");
-    const char* name = FileNameOf(m_path);
+    const char* name = CKzFilename::GetFileName(m_path);
     if (*name) report.Append("  Name:\t\t\t%s\r\n", name);
     const char* taken = GetValueString(TagDateTimeOriginal);
     if (*taken) added |= report.Append("  Date/Time image taken:\t%s\r\n", taken);
-    struct stat info {};
-    if (stat(m_path, &info) == 0 && info.st_size > 0)
-        added |= report.Append("  File size:\t\t\t%lld KB\r\n", (long long)info.st_size / 1024);
+    const double bytes = CKzFile::GetFileSize(m_path);
+    if (bytes >= 1) added |= report.Append("  File size:\t\t\t%lld KB\r\n", (long long)bytes / 1024);
     if (GetValueDouble(TagPixelXDimension, value) && GetValueDouble(TagPixelYDimension, other) &&
         ToInt(value, number) && ToInt(other, second) && number > 0 && second > 0)
         added |= report.Append("  Image size:\t\t%d x %d\r\n", number, second);
