@@ -23,11 +23,12 @@ bool IsCodecFormat(ImageFormat format)
     return value >= 1 && value <= 10;
 }
 
-bool DecodeFile(Picture& picture, const std::string& path, ImageFormat format)
+bool DecodeFile(Picture& picture, const std::string& path, ImageFormat format, CodecFactory factory)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    const bool ok = picture.Decode(file, format);
+    FileStream stream(file);
+    const bool ok = PictureDispatch::Decode(picture, stream, format, factory);
     std::fclose(file);
     return ok;
 }
@@ -140,16 +141,21 @@ bool Picture::Encode(std::FILE* file, ImageFormat format)
     return Encode(stream, format);
 }
 
-bool Picture::Load(const std::string& path, ImageFormat format)
+bool PictureDispatch::Load(Picture& target, const std::string& path, ImageFormat format, CodecFactory factory)
 {
     // An unreadable file fails both attempts and leaves lastError as it was.
-    if (IsCodecFormat(format) && DecodeFile(*this, path, format)) return true;
-    char kept[sizeof info.lastError];
-    std::memcpy(kept, info.lastError, sizeof kept);
+    if (IsCodecFormat(format) && DecodeFile(target, path, format, factory)) return true;
+    char kept[sizeof target.info.lastError];
+    std::memcpy(kept, target.info.lastError, sizeof kept);
     // A file whose extension named the wrong format still loads by its content.
-    if (DecodeFile(*this, path, ImageFormat::Unknown)) return true;
-    if (format != ImageFormat::Unknown) std::memcpy(info.lastError, kept, sizeof kept);
+    if (DecodeFile(target, path, ImageFormat::Unknown, factory)) return true;
+    if (format != ImageFormat::Unknown) std::memcpy(target.info.lastError, kept, sizeof kept);
     return false;
+}
+
+bool Picture::Load(const std::string& path, ImageFormat format)
+{
+    return PictureDispatch::Load(*this, path, format, CreateCodec);
 }
 
 bool PictureDispatch::Save(Picture& source, const std::string& path, ImageFormat format, CodecFactory factory)
