@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -16,6 +17,20 @@ namespace {
 
 constexpr const char* kUnknownDecode = "Decode: Unknown or wrong format";
 constexpr const char* kUnknownEncode = "Encode: Unknown format";
+
+// Codecs report failures through lastError; anything else they let escape (an allocation
+// failure inside a library, say) is turned into a failed attempt here, never passed on.
+bool RunCodec(ImageCodec& codec, bool (ImageCodec::*operation)(ByteStream&), ByteStream& stream)
+{
+    try {
+        return (codec.*operation)(stream);
+    } catch (const std::exception& error) {
+        codec.SetLastError(error.what());
+    } catch (...) {
+        codec.SetLastError("Codec failure");
+    }
+    return false;
+}
 
 bool IsCodecFormat(ImageFormat format)
 {
@@ -80,7 +95,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
         for (ImageFormat candidate : DecodeTryOrder()) {
             std::unique_ptr<ImageCodec> codec = factory(candidate);
             if (!codec) continue;
-            if (codec->Decode(stream)) {
+            if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
                 target.Transfer(*codec);
                 return true;
             }
@@ -97,7 +112,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
     }
     const bool multiImage = IsMultiImageFormat(format);
     if (multiImage) codec->SetFrame(target.info.frame);
-    if (codec->Decode(stream)) {
+    if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
         target.Transfer(*codec);
         return true;
     }
@@ -114,7 +129,7 @@ bool PictureDispatch::Encode(Picture& source, ByteStream& stream, ImageFormat fo
         return false;
     }
     codec->BorrowBuffers(source);
-    const bool ok = codec->Encode(stream);
+    const bool ok = RunCodec(*codec, &ImageCodec::Encode, stream);
     if (!ok) source.SetLastError(codec->GetLastError());
     return ok;
 }

@@ -69,6 +69,19 @@ std::unique_ptr<ImageCodec> FakeFactory(ImageFormat format)
     return std::make_unique<FakeCodec>(format);
 }
 
+class ThrowingCodec : public ImageCodec {
+public:
+    ThrowingCodec() : ImageCodec(ImageFormat::Bmp) {}
+    bool Decode(ByteStream&) override { throw std::bad_alloc(); }
+    bool Encode(ByteStream&) override { throw 42; }
+};
+
+std::unique_ptr<ImageCodec> ThrowingFactory(ImageFormat format)
+{
+    if (format == ImageFormat::Bmp) return std::make_unique<ThrowingCodec>();
+    return std::make_unique<FakeCodec>(format);
+}
+
 std::unique_ptr<ImageCodec> NoCodecs(ImageFormat)
 {
     return nullptr;
@@ -182,6 +195,20 @@ TEST_F(Dispatch, EncodeBorrowsTheBuffersAndKeepsThePictureUnchanged)
     fakeLog.failEncodeAfterWriting = ImageFormat::Gif;
     EXPECT_FALSE(PictureDispatch::Encode(image, out, ImageFormat::Gif, FakeFactory));
     EXPECT_STREQ(image.GetLastError(), "fake: disk on fire");
+}
+
+TEST_F(Dispatch, ACodecThatThrowsIsAFailedAttempt)
+{
+    MemoryStream stream;
+    Fill(stream, {static_cast<std::uint8_t>(ImageFormat::Jpg), 1, 1, 0});
+    Picture picture;
+    EXPECT_TRUE(PictureDispatch::Decode(picture, stream, ImageFormat::Unknown, ThrowingFactory));
+    EXPECT_EQ(picture.GetType(), ImageFormat::Jpg);
+    EXPECT_FALSE(PictureDispatch::Decode(picture, stream, ImageFormat::Bmp, ThrowingFactory));
+    EXPECT_STREQ(picture.GetLastError(), std::bad_alloc().what());
+    MemoryStream out;
+    EXPECT_FALSE(PictureDispatch::Encode(picture, out, ImageFormat::Bmp, ThrowingFactory));
+    EXPECT_STREQ(picture.GetLastError(), "Codec failure");
 }
 
 TEST_F(Dispatch, LoadFallsBackToDetectionAndKeepsTheFirstReason)
