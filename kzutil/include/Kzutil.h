@@ -3,6 +3,8 @@
 
 #include "KzutilExport.h"
 
+#include <memory>
+
 // ============================================================================================
 // Strings and paths
 // ============================================================================================
@@ -127,6 +129,78 @@ private:
 // ============================================================================================
 // Exif
 // ============================================================================================
+
+// The Canon maker-note values that the Exif report decodes.
+enum EMakerNoteTag {
+    MakerNoteMacroMode = 0,
+    MakerNoteFocusType = 1,
+    MakerNoteFocusMode = 2,
+    MakerNoteFocalRange = 3,
+    MakerNoteFlashMode = 4,
+    MakerNoteFlashFired = 5,
+    MakerNoteIsoSpeed = 6,
+    MakerNoteFirmware = 7,
+    MakerNoteOwnerName = 8,
+};
+
+// A JPEG file read whole into memory whose Exif tags are found by searching the bytes of its
+// APP1 segment for the tag number; no directory is walked. Copies share the file buffer, which
+// is released with its last owner. Errors are kept as a code (see GetErrorCode).
+class KZUTIL_API CKzExifFile {
+public:
+    enum {
+        ErrorNone = 0,
+        ErrorNoFile = 1,
+        ErrorBadPath = 2,
+        ErrorNoMemory = 3,
+        ErrorEmptyFile = 4,
+        ErrorNoImageStart = 5,
+        ErrorNoExif = 6,
+        ErrorCorrupt = 7,
+        ErrorShortRead = 8,
+    };
+
+    CKzExifFile();
+    CKzExifFile(const CKzExifFile& other);
+    virtual ~CKzExifFile();
+    CKzExifFile& operator=(const CKzExifFile& other);
+
+    bool Open(const char* path);
+    void Close();
+    bool IsOpen() const { return m_open; }
+    // The last error code; reading it resets it to 0.
+    int GetErrorCode();
+    static bool IsExifFile(const char* path);
+
+    bool GetValueDouble(int tag, double& value) const;
+    // Text of an ASCII or undefined tag in a static 1,024-byte buffer; "" when not found.
+    const char* GetValueString(int tag) const;
+    // Appends the report to the NUL-terminated text in a buffer of size bytes.
+    bool GetExifInformation(char* text, int size);
+
+protected:
+    const char* GetMakerNoteCanon(EMakerNoteTag tag) const;
+    const char* GetValueStringAtPos(int position) const;
+    // An unsigned value of size (1 to 4) bytes in the file's byte order; 0 outside the file.
+    unsigned Read(long long position, int size) const;
+    // First p in [start, end - 2] where the 16-bit marker occurs in the file's byte order, or -1.
+    int FindMarker(int marker, long long start, long long end) const;
+    // Position of the directory entry of an Exif tag inside the APP1 segment, or -1.
+    int FindTag(int tag) const;
+
+private:
+    bool Fail(int code);
+
+    bool m_open = false;
+    std::shared_ptr<const unsigned char[]> m_data;
+    char m_path[260] = {};
+    int m_length = 0;
+    bool m_littleEndian = false;
+    int m_errorCode = 0;
+    int m_app1Position = 0;
+    int m_app1Length = 0;
+    int m_tiffOffset = 0;
+};
 
 // ============================================================================================
 // Files, dialogs and date
