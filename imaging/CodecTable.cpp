@@ -1,10 +1,13 @@
 #include "CodecTable.h"
 
+#include "JpegCodec.h"
+
 // Adding a codec: include its header and add its line to CreateCodec.
 
 std::unique_ptr<ImageCodec> CreateCodec(ImageFormat format)
 {
     switch (format) {
+    case ImageFormat::Jpg: return std::make_unique<JpegCodec>();
     default:
         return nullptr;
     }
