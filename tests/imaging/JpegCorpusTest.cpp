@@ -11,6 +11,8 @@
 #include <cmath>
 #include <map>
 
+#include <nlohmann/json.hpp>
+
 namespace fs = std::filesystem;
 using namespace testsupport;
 
@@ -56,52 +58,17 @@ bool DecodeBytes(JpegCodec& codec, const std::vector<unsigned char>& bytes)
     return codec.Decode(in);
 }
 
-// Flat JSON objects of exiftool's -json output: key to value text (strings unquoted).
-std::vector<std::map<std::string, std::string>> ParseReference(const std::string& text)
+std::optional<double> Number(const nlohmann::json& object, const char* key)
 {
-    std::vector<std::map<std::string, std::string>> objects;
-    std::size_t i = 0;
-    auto readString = [&]() {
-        std::string s;
-        for (++i; i < text.size() && text[i] != '"'; ++i) {
-            if (text[i] == '\\' && i + 1 < text.size()) ++i;
-            s += text[i];
-        }
-        ++i;
-        return s;
-    };
-    while ((i = text.find('{', i)) != std::string::npos) {
-        std::map<std::string, std::string> object;
-        ++i;
-        while (i < text.size() && text[i] != '}') {
-            if (text[i] != '"') {
-                ++i;
-                continue;
-            }
-            const std::string key = readString();
-            i = text.find(':', i) + 1;
-            while (text[i] == ' ') ++i;
-            if (text[i] == '"') {
-                object[key] = readString();
-            } else {
-                const std::size_t end = text.find_first_of(",}\n", i);
-                object[key] = text.substr(i, end - i);
-                i = end;
-            }
-        }
-        objects.push_back(std::move(object));
-    }
-    return objects;
+    if (!object.contains(key)) return std::nullopt;
+    const nlohmann::json& value = object[key];
+    if (value.is_number()) return value.get<double>();
+    return std::nullopt;
 }
 
-std::optional<double> Number(const std::map<std::string, std::string>& object, const std::string& key)
+std::string Text(const nlohmann::json& object, const char* key)
 {
-    const auto it = object.find(key);
-    if (it == object.end()) return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(it->second.c_str(), &end);
-    if (end == it->second.c_str() || *end) return std::nullopt;
-    return value;
+    return object.contains(key) && object[key].is_string() ? object[key].get<std::string>() : std::string();
 }
 
 } // namespace
@@ -158,8 +125,8 @@ TEST(JpegCorpus, GreyAndCmykFiles)
 TEST(JpegCorpus, ResolutionMatchesExiftool)
 {
     VISTREL_REQUIRE_CORPUS(exifDir, "exif");
-    const std::vector<unsigned char> bytes = ReadFile(exifDir / "exif-reference.json");
-    const std::string json(bytes.begin(), bytes.end());
+    std::ifstream in(exifDir / "exif-reference.json");
+    const nlohmann::json reference = nlohmann::json::parse(in);
     // Files whose photo directory gives no usable resolution: exiftool shows the JFIF or the
     // thumbnail's value, the codec keeps 96 as it does for every Exif file without one.
     const std::map<std::string, int> noExifResolution = {
@@ -173,18 +140,18 @@ TEST(JpegCorpus, ResolutionMatchesExiftool)
         {"jfif_unit_cm.jpg", 3},
     };
     int checked = 0;
-    for (const auto& object : ParseReference(json)) {
-        const fs::path file = exifDir / object.at("SourceFile");
+    for (const nlohmann::json& object : reference) {
+        const fs::path file = exifDir / Text(object, "SourceFile");
         if (IsBroken(file) || !IsJpegName(file)) continue;
         SCOPED_TRACE(file.string());
         const std::string name = file.filename().string();
         const auto x = Number(object, "XResolution");
-        const std::string unit = object.count("ResolutionUnit") ? object.at("ResolutionUnit") : "";
+        const std::string unit = Text(object, "ResolutionUnit");
         int expected = 1; // neither Exif nor JFIF: libjpeg's default density
         if (noExifResolution.count(name)) expected = noExifResolution.at(name);
-        else if (object.count("ExifByteOrder") && x && unit == "inches") expected = int(*x);
-        else if (object.count("ExifByteOrder") && x && unit == "cm") expected = int(float(*x) / 0.3937007784843445f);
-        else if (object.count("ExifByteOrder")) continue;
+        else if (object.contains("ExifByteOrder") && x && unit == "inches") expected = int(*x);
+        else if (object.contains("ExifByteOrder") && x && unit == "cm") expected = int(float(*x) / 0.3937007784843445f);
+        else if (object.contains("ExifByteOrder")) continue;
         else if (x && unit == "cm") expected = int(std::floor(*x * 2.54 + 0.5));
         else if (x) expected = int(*x);
         JpegCodec codec;
