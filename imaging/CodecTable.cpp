@@ -1,5 +1,6 @@
 #include "CodecTable.h"
 
+#include "BmpCodec.h"
 #include "JpegCodec.h"
 
 // Adding a codec: include its header and add its line to CreateCodec.
@@ -7,6 +8,7 @@
 std::unique_ptr<ImageCodec> CreateCodec(ImageFormat format)
 {
     switch (format) {
+    case ImageFormat::Bmp: return std::make_unique<BmpCodec>();
     case ImageFormat::Jpg: return std::make_unique<JpegCodec>();
     default:
         return nullptr;

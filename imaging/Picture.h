@@ -240,7 +240,8 @@ public:
     void Clear(std::uint8_t value = 0);
     void SwapRedBlue(std::uint8_t* buffer, std::uint32_t length) const;
     // Fills the 24-bit rows from 16- or 32-bit source pixels. The source may be the picture's
-    // own pixel rows (in-place widening); sourceSize bounds what is read. False when the
+    // own pixel rows (in-place widening); sourceSize bounds what is read. Each channel follows
+    // its own bit mask; 32-bit pixels without masks are blue, green, red, unused. False when the
     // source is too short or the depths do not fit.
     bool Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
                          std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits);
@@ -260,6 +261,13 @@ public:
     std::uint8_t* GetSelection() const { return selection; }
     void SelectionDelete();
     bool SelectionCopy(const Picture& source);
+
+    // Resampling, depth conversion and transforms. Each builds its result in a temporary that
+    // then replaces this picture (or fills the destination) in one step.
+    bool Flip();
+    bool Mirror();
+    bool RotateLeft(Picture* destination = nullptr);
+    bool RotateRight(Picture* destination = nullptr);
 
     // Clipboard and bitmaps
     ByteBlock CopyToGlobalHandle() const;
@@ -291,6 +299,8 @@ protected:
     Picture** layers = nullptr;
 
 private:
+    bool Rotate(bool clockwise, Picture* destination);
+    void MoveResult(Picture& result, Picture* destination);
     void ReleaseOwned();
     void Reset(ImageFormat format);
 };
