@@ -17,9 +17,10 @@ bool IsMultiImageFormat(ImageFormat format);
 
 using CodecFactory = std::unique_ptr<ImageCodec> (*)(ImageFormat format);
 
-// The dispatch rules of Picture::Decode, Encode and Save over any codec factory.
+// The dispatch rules of Picture::Load, Save, Decode and Encode over any codec factory.
 struct PictureDispatch {
     static bool Decode(Picture& target, ByteStream& stream, ImageFormat format, CodecFactory factory);
     static bool Encode(Picture& source, ByteStream& stream, ImageFormat format, CodecFactory factory);
+    static bool Load(Picture& target, const std::string& path, ImageFormat format, CodecFactory factory);
     static bool Save(Picture& source, const std::string& path, ImageFormat format, CodecFactory factory);
 };

@@ -73,8 +73,9 @@ std::size_t MemoryStream::Read(void* destination, std::size_t itemSize, std::siz
 {
     if (!buffer || !destination || position > dataSize) return 0;
     if (itemSize == 0 || itemCount == 0) return 0;
-    if (itemCount > std::numeric_limits<std::size_t>::max() / itemSize) itemCount = kMaxSize;
-    const std::size_t wanted = itemSize * itemCount;
+    const std::size_t wanted = itemCount > std::numeric_limits<std::size_t>::max() / itemSize
+                                   ? std::numeric_limits<std::size_t>::max()
+                                   : itemSize * itemCount;
     const std::size_t count = std::min(wanted, dataSize - position);
     std::memcpy(destination, buffer + position, count);
     position += count;

@@ -273,10 +273,12 @@ public:
     bool Decode(ByteStream& stream, ImageFormat format);
     bool Encode(ByteStream& stream, ImageFormat format);
 
+    // Keeps at most 255 characters.
+    void SetLastError(const char* text);
+
 protected:
     friend struct PictureDispatch;
 
-    void SetLastError(const char* text);
     void ClearNearestCache() { info.nearestCacheValid = false; }
     std::uint64_t PlaneSize() const;
     std::uint8_t* PixelAddress(std::int32_t x, std::int32_t y) const;

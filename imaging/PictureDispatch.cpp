@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -17,17 +18,32 @@ namespace {
 constexpr const char* kUnknownDecode = "Decode: Unknown or wrong format";
 constexpr const char* kUnknownEncode = "Encode: Unknown format";
 
+// Codecs report failures through lastError; anything else they let escape (an allocation
+// failure inside a library, say) is turned into a failed attempt here, never passed on.
+bool RunCodec(ImageCodec& codec, bool (ImageCodec::*operation)(ByteStream&), ByteStream& stream)
+{
+    try {
+        return (codec.*operation)(stream);
+    } catch (const std::exception& error) {
+        codec.SetLastError(error.what());
+    } catch (...) {
+        codec.SetLastError("Codec failure");
+    }
+    return false;
+}
+
 bool IsCodecFormat(ImageFormat format)
 {
     const auto value = static_cast<std::uint32_t>(format);
     return value >= 1 && value <= 10;
 }
 
-bool DecodeFile(Picture& picture, const std::string& path, ImageFormat format)
+bool DecodeFile(Picture& picture, const std::string& path, ImageFormat format, CodecFactory factory)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
-    const bool ok = picture.Decode(file, format);
+    FileStream stream(file);
+    const bool ok = PictureDispatch::Decode(picture, stream, format, factory);
     std::fclose(file);
     return ok;
 }
@@ -79,7 +95,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
         for (ImageFormat candidate : DecodeTryOrder()) {
             std::unique_ptr<ImageCodec> codec = factory(candidate);
             if (!codec) continue;
-            if (codec->Decode(stream)) {
+            if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
                 target.Transfer(*codec);
                 return true;
             }
@@ -96,7 +112,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
     }
     const bool multiImage = IsMultiImageFormat(format);
     if (multiImage) codec->SetFrame(target.info.frame);
-    if (codec->Decode(stream)) {
+    if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
         target.Transfer(*codec);
         return true;
     }
@@ -113,7 +129,7 @@ bool PictureDispatch::Encode(Picture& source, ByteStream& stream, ImageFormat fo
         return false;
     }
     codec->BorrowBuffers(source);
-    const bool ok = codec->Encode(stream);
+    const bool ok = RunCodec(*codec, &ImageCodec::Encode, stream);
     if (!ok) source.SetLastError(codec->GetLastError());
     return ok;
 }
@@ -140,16 +156,21 @@ bool Picture::Encode(std::FILE* file, ImageFormat format)
     return Encode(stream, format);
 }
 
-bool Picture::Load(const std::string& path, ImageFormat format)
+bool PictureDispatch::Load(Picture& target, const std::string& path, ImageFormat format, CodecFactory factory)
 {
     // An unreadable file fails both attempts and leaves lastError as it was.
-    if (IsCodecFormat(format) && DecodeFile(*this, path, format)) return true;
-    char kept[sizeof info.lastError];
-    std::memcpy(kept, info.lastError, sizeof kept);
+    if (IsCodecFormat(format) && DecodeFile(target, path, format, factory)) return true;
+    char kept[sizeof target.info.lastError];
+    std::memcpy(kept, target.info.lastError, sizeof kept);
     // A file whose extension named the wrong format still loads by its content.
-    if (DecodeFile(*this, path, ImageFormat::Unknown)) return true;
-    if (format != ImageFormat::Unknown) std::memcpy(info.lastError, kept, sizeof kept);
+    if (DecodeFile(target, path, ImageFormat::Unknown, factory)) return true;
+    if (format != ImageFormat::Unknown) std::memcpy(target.info.lastError, kept, sizeof kept);
     return false;
+}
+
+bool Picture::Load(const std::string& path, ImageFormat format)
+{
+    return PictureDispatch::Load(*this, path, format, CreateCodec);
 }
 
 bool PictureDispatch::Save(Picture& source, const std::string& path, ImageFormat format, CodecFactory factory)

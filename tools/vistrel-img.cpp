@@ -1,6 +1,8 @@
 // vistrel-img: the image layer from the command line.
 //   vistrel-img info FILE
 //   vistrel-img convert IN OUT [bmp|gif|jpg|png|tif|tga|pcx|ico|wbmp]
+//   vistrel-img exif FILE
+#include "Kzutil.h"
 #include "Picture.h"
 
 #include <algorithm>
@@ -59,7 +61,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: vistrel-img info FILE\n"
-                 "       vistrel-img convert IN OUT [bmp|gif|jpg|png|tif|tga|pcx|ico|wbmp]\n");
+                 "       vistrel-img convert IN OUT [bmp|gif|jpg|png|tif|tga|pcx|ico|wbmp]\n"
+                 "       vistrel-img exif FILE\n");
     return 2;
 }
 
@@ -97,11 +100,56 @@ int Convert(const char* in, const char* out, const char* formatName)
     return 0;
 }
 
+// The Exif report as the viewer's Exif dialog shows it, in the dialog's buffer size.
+int Exif(const char* path)
+{
+    CKzExifFile file;
+    errno = 0;
+    if (!file.Open(path)) {
+        const int code = file.GetErrorCode();
+        switch (code) {
+        case CKzExifFile::ErrorNoImageStart:
+        case CKzExifFile::ErrorNoExif:
+            std::fprintf(stderr, "%s: This file contains no Exif information.\n", path);
+            break;
+        case CKzExifFile::ErrorCorrupt:
+            std::fprintf(stderr, "%s: The Exif information in this file is corrupt.\n", path);
+            break;
+        case CKzExifFile::ErrorNoFile:
+            std::fprintf(stderr, "%s: no such file\n", path);
+            break;
+        case CKzExifFile::ErrorBadPath:
+            std::fprintf(stderr, "%s: the path is empty or too long\n", path);
+            break;
+        case CKzExifFile::ErrorNoMemory:
+            std::fprintf(stderr, "%s: the file is too big to read into memory\n", path);
+            break;
+        case CKzExifFile::ErrorEmptyFile:
+            std::fprintf(stderr, "%s: the file is empty or not a regular file\n", path);
+            break;
+        default:
+            std::fprintf(stderr, "%s: cannot read the file: %s\n", path, std::strerror(errno ? errno : EIO));
+            break;
+        }
+        return 1;
+    }
+    char report[4096] = {};
+    const bool found = file.GetExifInformation(report, sizeof report);
+    file.Close();
+    if (!found) {
+        std::fprintf(stderr, "%s: the Exif information holds no values to show\n", path);
+        return 1;
+    }
+    std::fputs(report, stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "info") == 0) return Info(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "exif") == 0) return Exif(argv[2]);
     if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "convert") == 0)
         return Convert(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
     return Usage();

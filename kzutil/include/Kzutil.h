@@ -3,6 +3,8 @@
 
 #include "KzutilExport.h"
 
+#include <memory>
+
 // ============================================================================================
 // Strings and paths
 // ============================================================================================
@@ -61,6 +63,32 @@ KZUTIL_API CKzString operator+(const CKzString& a, const CKzString& b);
 KZUTIL_API CKzString operator+(const CKzString& a, const char* b);
 KZUTIL_API CKzString operator+(const char* a, const CKzString& b);
 
+// Splits and composes paths: an optional drive ("X:"), a directory ending in '\\' or '/', a
+// base name and an extension from the last dot. Composed paths use '/'. Results live in one
+// static buffer per operation, valid until that operation runs again; a null or empty argument
+// returns the previous result unchanged, and a result too long for its buffer is empty.
+class KZUTIL_API CKzFilename {
+public:
+    CKzFilename() = default;
+    CKzFilename(const CKzFilename&) = default;
+    CKzFilename& operator=(const CKzFilename&) = default;
+    virtual ~CKzFilename();
+
+    // path must have room for one more character; paths of 259 characters are refused.
+    static bool IncludeTrailingBackslash(char* path);
+    static bool ExcludeTrailingBackslash(char* path);
+    static const char* GetFileDirectory(const char* path);
+    static const char* GetFileName(const char* path);
+    static const char* GetFileExtension(const char* path);
+    static const char* GetFileTitle(const char* path);
+    static const char* SetFileDirectory(const char* path, const char* dir);
+    static const char* SetFileExtension(const char* path, const char* ext);
+    static const char* SetFileName(const char* path, const char* name);
+    static const char* SetFileTitle(const char* path, const char* title);
+    // Linux has no short names: the path itself, or empty when it is too long.
+    static const char* GetLongPath(const char* path);
+};
+
 // ============================================================================================
 // Settings store
 // ============================================================================================
@@ -116,6 +144,31 @@ private:
 // Command line
 // ============================================================================================
 
+// Splits a command line at blanks and tabs outside double quotes. A quote toggles quoting and
+// also ends the current piece; backslashes are ordinary characters. Copies own their buffer.
+class KZUTIL_API CKzCmdLine {
+public:
+    CKzCmdLine() = default;
+    CKzCmdLine(const CKzCmdLine& other);
+    CKzCmdLine& operator=(const CKzCmdLine& other);
+    virtual ~CKzCmdLine();
+
+    // True when an argument was found or text is empty; false for null or separators only.
+    bool Parse(const char* text);
+    int GetArgCount() const { return m_count; }
+    // The argument, or "" outside 0 .. count - 1; valid until the next Parse.
+    const char* GetArg(int index) const;
+    const char* operator[](int index) const { return GetArg(index); }
+
+private:
+    void Release();
+
+    int m_count = 0;
+    int m_size = 0;
+    char* m_buffer = nullptr;
+    int* m_starts = nullptr;
+};
+
 // ============================================================================================
 // Directories
 // ============================================================================================
@@ -124,6 +177,139 @@ private:
 // Exif
 // ============================================================================================
 
+// The Canon maker-note values that the Exif report decodes.
+enum EMakerNoteTag {
+    MakerNoteMacroMode = 0,
+    MakerNoteFocusType = 1,
+    MakerNoteFocusMode = 2,
+    MakerNoteFocalRange = 3,
+    MakerNoteFlashMode = 4,
+    MakerNoteFlashFired = 5,
+    MakerNoteIsoSpeed = 6,
+    MakerNoteFirmware = 7,
+    MakerNoteOwnerName = 8,
+};
+
+// A JPEG file read whole into memory whose Exif tags are found by searching the bytes of its
+// APP1 segment for the tag number; no directory is walked. Copies share the file buffer, which
+// is released with its last owner. Errors are kept as a code (see GetErrorCode).
+class KZUTIL_API CKzExifFile {
+public:
+    enum {
+        ErrorNone = 0,
+        ErrorNoFile = 1,
+        ErrorBadPath = 2,
+        ErrorNoMemory = 3,
+        ErrorEmptyFile = 4,
+        ErrorNoImageStart = 5,
+        ErrorNoExif = 6,
+        ErrorCorrupt = 7,
+        ErrorShortRead = 8,
+    };
+
+    CKzExifFile();
+    CKzExifFile(const CKzExifFile& other);
+    virtual ~CKzExifFile();
+    CKzExifFile& operator=(const CKzExifFile& other);
+
+    bool Open(const char* path);
+    void Close();
+    bool IsOpen() const { return m_open; }
+    // The last error code; reading it resets it to 0.
+    int GetErrorCode();
+    static bool IsExifFile(const char* path);
+
+    bool GetValueDouble(int tag, double& value) const;
+    // Text of an ASCII or undefined tag in a static 1,024-byte buffer; "" when not found.
+    const char* GetValueString(int tag) const;
+    // Appends the report to the NUL-terminated text in a buffer of size bytes.
+    bool GetExifInformation(char* text, int size);
+
+protected:
+    const char* GetMakerNoteCanon(EMakerNoteTag tag) const;
+    const char* GetValueStringAtPos(int position) const;
+    // An unsigned value of size (1 to 4) bytes in the file's byte order; 0 outside the file.
+    unsigned Read(long long position, int size) const;
+    // First p in [start, end - 2] where the 16-bit marker occurs in the file's byte order, or -1.
+    int FindMarker(int marker, long long start, long long end) const;
+    // Position of the directory entry of an Exif tag inside the APP1 segment, or -1.
+    int FindTag(int tag) const;
+
+private:
+    bool Fail(int code);
+
+    bool m_open = false;
+    std::shared_ptr<const unsigned char[]> m_data;
+    char m_path[260] = {};
+    int m_length = 0;
+    bool m_littleEndian = false;
+    int m_errorCode = 0;
+    int m_app1Position = 0;
+    int m_app1Length = 0;
+    int m_tiffOffset = 0;
+};
+
 // ============================================================================================
 // Files, dialogs and date
 // ============================================================================================
+
+// A text file opened for appending; every line feed written is stored as CR LF. Paths of 260
+// characters or more are refused. A copy holds its own duplicate of the descriptor.
+class KZUTIL_API CKzFile {
+public:
+    CKzFile() = default;
+    explicit CKzFile(const char* path);
+    CKzFile(const CKzFile& other);
+    CKzFile& operator=(const CKzFile& other);
+    virtual ~CKzFile();
+
+    // Clears a read-only permission for as long as the file is open; Close sets it again.
+    bool Open(const char* path);
+    bool Close();
+    // At most 65,535 characters per call; a longer text writes nothing and returns false.
+    bool Write(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    bool Flush();
+    // Empties the file and opens it again.
+    bool Clear();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    static bool Create(const char* path, bool readOnly);
+    static bool Delete(const char* path);
+    static bool FileExists(const char* path);
+    static bool IsFilePresent(const char* path);
+    static bool IsDirectory(const char* path);
+    // Read-only means: no write permission for the owner.
+    static bool IsFileReadOnly(const char* path);
+    static bool SetReadOnly(const char* path, bool readOnly);
+    // Never replaces an existing file.
+    static bool Rename(const char* from, const char* to);
+    static double GetFileSize(const char* path);
+    // Linux volumes carry no drive number, so this is always the empty string.
+    static const char* GetFileDriveLetter(const char* path);
+    // Searches every directory listed in PATH (':'-separated).
+    static bool IsFileInPath(const char* name);
+    // The whole regular file as text up to its first NUL; a file that cannot be read in full
+    // leaves the previous result in place. Valid until the next call.
+    static const char* GetFileContent(const char* path);
+
+private:
+    int m_fd = -1;
+    bool m_wasReadOnly = false;
+    char m_name[260] = {};
+};
+
+// The local date and time, read anew by every call.
+class KZUTIL_API CKzDate {
+public:
+    CKzDate() = default;
+    CKzDate(const CKzDate&) = default;
+    CKzDate& operator=(const CKzDate&) = default;
+    virtual ~CKzDate();
+
+    static int GetCurrentYear();
+    static int GetCurrentMonth();
+    static int GetCurrentDay();
+    static int GetCurrentHour();
+    static int GetCurrentMinute();
+    static int GetCurrentSecond();
+};
