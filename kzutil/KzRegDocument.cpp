@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace kzreg {
 
@@ -24,20 +25,20 @@ bool HasControlCharacter(const std::string& text)
     return false;
 }
 
-std::string Trim(const std::string& text)
+std::string_view Trim(std::string_view text)
 {
     const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
+    if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-std::vector<std::string> SplitLines(const std::string& text)
+std::vector<std::string_view> SplitLines(std::string_view text)
 {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string_view::npos) end = text.size();
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
@@ -53,7 +54,7 @@ int HexDigit(char c)
 }
 
 // 1 to 8 hex digits and nothing else.
-bool ParseHex32(const std::string& text, std::uint32_t& value)
+bool ParseHex32(std::string_view text, std::uint32_t& value)
 {
     if (text.empty() || text.size() > 8) return false;
     value = 0;
@@ -67,7 +68,7 @@ bool ParseHex32(const std::string& text, std::uint32_t& value)
 
 // A quoted REGEDIT4 string starting at text[pos]; only \\ and \" are escapes, any other
 // backslash is kept as written.
-bool ReadQuoted(const std::string& text, size_t& pos, std::string& out)
+bool ReadQuoted(std::string_view text, size_t& pos, std::string& out)
 {
     if (pos >= text.size() || text[pos] != '"') return false;
     for (++pos; pos < text.size(); ++pos) {
@@ -230,13 +231,17 @@ RegKey& KzRegDocument::CreateKey(const std::string& path)
 void KzRegDocument::SetValue(const std::string& path, const std::string& name, std::uint32_t type,
                              std::vector<unsigned char> data)
 {
-    RegKey& key = CreateKey(path);
-    const auto [it, added] = key.byName.try_emplace(Order(name), key.values.size());
+    Put(CreateKey(path), RegValue{name, type, std::move(data)});
+}
+
+void KzRegDocument::Put(RegKey& key, RegValue value)
+{
+    const auto [it, added] = key.byName.try_emplace(Order(value.name), key.values.size());
     if (added) {
-        key.values.push_back(RegValue{name, type, std::move(data)});
+        key.values.push_back(std::move(value));
     } else {
-        key.values[it->second].type = type;
-        key.values[it->second].data = std::move(data);
+        key.values[it->second].type = value.type;
+        key.values[it->second].data = std::move(value.data);
     }
 }
 
@@ -265,7 +270,7 @@ bool KzRegDocument::DeleteKey(const std::string& path)
     return true;
 }
 
-bool KzRegDocument::ParseValueLine(const std::string& line, const std::vector<std::string>& lines,
+bool KzRegDocument::ParseValueLine(std::string_view line, const std::vector<std::string_view>& lines,
                                    size_t& next, RegKey* key)
 {
     RegValue value;
@@ -278,7 +283,7 @@ bool KzRegDocument::ParseValueLine(const std::string& line, const std::vector<st
     }
     pos = line.find_first_not_of(" \t", pos);
     if (!key || pos == std::string::npos || line[pos] != '=') return false;
-    const std::string data = Trim(line.substr(pos + 1));
+    const std::string_view data = Trim(line.substr(pos + 1));
 
     if (data.starts_with('"')) {
         std::string text;
@@ -296,19 +301,19 @@ bool KzRegDocument::ParseValueLine(const std::string& line, const std::vector<st
     } else if (data.starts_with("hex")) {
         const size_t colon = data.find(':');
         if (colon == std::string::npos) return false;
-        const std::string kind = data.substr(3, colon - 3);
+        const std::string_view kind = data.substr(3, colon - 3);
         if (kind.empty()) {
             value.type = TypeBinary;
         } else if (kind.size() < 3 || kind.front() != '(' || kind.back() != ')' ||
                    !ParseHex32(kind.substr(1, kind.size() - 2), value.type)) {
             return false;
         }
-        std::string list = data.substr(colon + 1);
+        std::string list(data.substr(colon + 1));
         // A continuation line holds hex digits; anything else (a section, the next value)
         // stays for the main loop, so a cut value cannot swallow what follows it.
         while (!list.empty() && list.back() == '\\') {
             list.pop_back();
-            const std::string more = next < lines.size() ? Trim(lines[next]) : std::string();
+            const std::string_view more = next < lines.size() ? Trim(lines[next]) : std::string_view();
             if (more.empty() || HexDigit(more[0]) < 0) return false;
             list += more;
             ++next;
@@ -319,19 +324,19 @@ bool KzRegDocument::ParseValueLine(const std::string& line, const std::vector<st
     } else {
         return false;
     }
-    SetValue(key->path, value.name, value.type, std::move(value.data));
+    Put(*key, std::move(value));
     return true;
 }
 
 bool KzRegDocument::Parse(const std::string& text, const std::string& rootName)
 {
     m_keys.clear();
-    const std::vector<std::string> lines = SplitLines(text);
+    const std::vector<std::string_view> lines = SplitLines(text);
     bool intact = true;
     bool sawSignature = false;
     RegKey* key = nullptr;
     for (size_t i = 0; i < lines.size();) {
-        const std::string line = Trim(lines[i++]);
+        const std::string_view line = Trim(lines[i++]);
         if (line.empty() || line[0] == ';') continue;
         if (!sawSignature) {
             sawSignature = true;
@@ -344,7 +349,7 @@ bool KzRegDocument::Parse(const std::string& text, const std::string& rootName)
         }
         // Values under a section that cannot be read are dropped with it.
         key = nullptr;
-        std::string path = line.substr(1, line.size() - 2);
+        const std::string path(line.substr(1, line.size() - 2));
         if (line.back() != ']' || line.size() < 2) {
             intact = false;
         } else if (path == rootName) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -52,7 +53,8 @@ public:
 private:
     // The name with ASCII case folded and separators sorting first.
     static std::string Order(const std::string& path);
-    bool ParseValueLine(const std::string& line, const std::vector<std::string>& lines, size_t& next,
+    static void Put(RegKey& key, RegValue value);
+    bool ParseValueLine(std::string_view line, const std::vector<std::string_view>& lines, size_t& next,
                         RegKey* key);
 
     std::map<std::string, RegKey> m_keys; // by Order(path): parents sort before children

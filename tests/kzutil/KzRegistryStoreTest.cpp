@@ -62,16 +62,21 @@ TEST_F(KzRegistryStore, TwoProcessesWritingTheSameKeyLoseNothing)
     }
     for (pid_t pid : writers) EXPECT_TRUE(ExitedCleanly(pid));
 
+    kzreg::KzRegDocument document;
+    EXPECT_TRUE(document.Parse(StoreText(), kUser));
+    ASSERT_NE(document.FindKey("Shared\\Key"), nullptr);
+    EXPECT_EQ(document.FindKey("Shared\\Key")->values.size(), 2u * kWrites);
     for (int process = 0; process < 2; ++process) {
         for (int i = 0; i < kWrites; ++i) {
             const std::string name = "p" + std::to_string(process) + "_" + std::to_string(i);
-            int n = -1;
-            ASSERT_TRUE(CKzRegistry::GetValueInt(kUser, "Shared\\Key", name.c_str(), &n)) << name;
-            EXPECT_EQ(n, i * 2 + process);
+            const kzreg::RegValue* value = document.FindValue("Shared\\Key", name);
+            ASSERT_NE(value, nullptr) << name;
+            EXPECT_EQ(value->data[0] + (value->data[1] << 8), i * 2 + process);
         }
     }
-    kzreg::KzRegDocument document;
-    EXPECT_TRUE(document.Parse(StoreText(), kUser));
+    int n = -1;
+    EXPECT_TRUE(CKzRegistry::GetValueInt(kUser, "Shared\\Key", "p1_499", &n));
+    EXPECT_EQ(n, 999);
 }
 
 TEST_F(KzRegistryStore, WriterKilledMidWriteLeavesTheLastWholeFile)
