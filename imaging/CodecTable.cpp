@@ -1,10 +1,13 @@
 #include "CodecTable.h"
 
+#include "BmpCodec.h"
+
 // Adding a codec: include its header and add its line to CreateCodec.
 
 std::unique_ptr<ImageCodec> CreateCodec(ImageFormat format)
 {
     switch (format) {
+    case ImageFormat::Bmp: return std::make_unique<BmpCodec>();
     default:
         return nullptr;
     }

@@ -542,55 +542,67 @@ void Picture::SwapRedBlue(std::uint8_t* buffer, std::uint32_t length) const
     for (std::uint32_t i = 0; i + 3 <= limit; i += 3) std::swap(buffer[i], buffer[i + 2]);
 }
 
+namespace {
+
+// One colour channel of a bit-field pixel: where its bits lie and how wide they are.
+struct MaskChannel {
+    int shift = 0;
+    int width = 0;
+
+    explicit MaskChannel(std::uint32_t mask)
+    {
+        if (!mask) return;
+        shift = std::countr_zero(mask);
+        width = std::bit_width(mask >> shift);
+    }
+    // The channel's value scaled to a byte: high bits kept, missing low bits zero (5 bits * 8).
+    std::uint8_t Extract(std::uint32_t pixel, std::uint32_t mask) const
+    {
+        const std::uint32_t v = (pixel & mask) >> shift;
+        if (width >= 8) return std::uint8_t(v >> (width - 8));
+        return std::uint8_t(v << (8 - width));
+    }
+};
+
+} // namespace
+
 bool Picture::Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
                               std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits)
 {
-    if (!dib || !source || header.bitsPerPixel != 24) return false;
+    if (!dib || !source || header.bitsPerPixel != 24 || (sourceBits != 16 && sourceBits != 32)) return false;
     const std::size_t width = std::size_t(header.width);
     const std::size_t height = std::size_t(header.height);
-
+    const std::size_t bytesPerPixel = sourceBits / 8;
+    const std::size_t sourceStride = sourceBits == 16 ? ((width + 1) / 2) * 4 : width * 4;
+    if (sourceSize < sourceStride * height) return false;
     if (sourceBits == 16) {
-        const std::size_t sourceStride = ((width + 1) / 2) * 4;
-        if (sourceSize < sourceStride * height) return false;
-        const int nR = std::popcount(redMask & 0xFFFF);
-        const int nG = std::popcount(greenMask & 0xFFFF);
-        const int nB = std::popcount(blueMask & 0xFFFF);
-        // Shifts as derived from the mask widths; a negative shift turns into the other way.
-        auto shift = [](std::uint32_t v, int right) -> std::uint8_t {
-            return std::uint8_t(right >= 0 ? (v >> std::min(right, 31)) : (v << std::min(-right, 31)));
-        };
-        // Last row and pixel first: the source may be our own pixel rows, widened in place.
-        for (std::size_t y = height; y-- > 0;) {
-            const std::uint8_t* src = source + y * sourceStride;
-            std::uint8_t* dst = info.pixels + y * info.rowStride;
-            for (std::size_t x = width; x-- > 0;) {
-                const std::uint32_t w = src[2 * x] | (src[2 * x + 1] << 8);
-                const std::uint8_t blue = shift(w & blueMask, -(8 - nR));
-                const std::uint8_t green = shift(w & greenMask, nR + nG - 8);
-                const std::uint8_t red = shift(w & redMask, nR + nG + nB - 8);
-                dst[3 * x] = blue;
-                dst[3 * x + 1] = green;
-                dst[3 * x + 2] = red;
-            }
-        }
-        return true;
+        redMask &= 0xFFFF;
+        greenMask &= 0xFFFF;
+        blueMask &= 0xFFFF;
+    } else if (!redMask && !greenMask && !blueMask) {
+        redMask = 0xFF0000;
+        greenMask = 0x00FF00;
+        blueMask = 0x0000FF;
     }
-    if (sourceBits == 32) {
-        const std::size_t sourceStride = width * 4;
-        if (sourceSize < sourceStride * height) return false;
-        for (std::size_t y = height; y-- > 0;) {
-            const std::uint8_t* src = source + y * sourceStride;
-            std::uint8_t* dst = info.pixels + y * info.rowStride;
-            for (std::size_t x = width; x-- > 0;) {
-                const std::uint8_t b = src[4 * x], g = src[4 * x + 1], r = src[4 * x + 2];
-                dst[3 * x] = b;
-                dst[3 * x + 1] = g;
-                dst[3 * x + 2] = r;
-            }
+    // Each channel is placed by its own mask, so any bit-field layout converts correctly.
+    const MaskChannel red(redMask), green(greenMask), blue(blueMask);
+    // Last row and pixel first: the source may be our own pixel rows, widened in place.
+    for (std::size_t y = height; y-- > 0;) {
+        const std::uint8_t* src = source + y * sourceStride;
+        std::uint8_t* dst = info.pixels + y * info.rowStride;
+        for (std::size_t x = width; x-- > 0;) {
+            const std::uint8_t* p = src + bytesPerPixel * x;
+            std::uint32_t w = p[0] | (p[1] << 8);
+            if (bytesPerPixel == 4) w |= (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+            const std::uint8_t b = blue.Extract(w, blueMask);
+            const std::uint8_t g = green.Extract(w, greenMask);
+            const std::uint8_t r = red.Extract(w, redMask);
+            dst[3 * x] = b;
+            dst[3 * x + 1] = g;
+            dst[3 * x + 2] = r;
         }
-        return true;
     }
-    return false;
+    return true;
 }
 
 int Picture::CompareLuminance(RgbQuad a, RgbQuad b)

@@ -240,7 +240,8 @@ public:
     void Clear(std::uint8_t value = 0);
     void SwapRedBlue(std::uint8_t* buffer, std::uint32_t length) const;
     // Fills the 24-bit rows from 16- or 32-bit source pixels. The source may be the picture's
-    // own pixel rows (in-place widening); sourceSize bounds what is read. False when the
+    // own pixel rows (in-place widening); sourceSize bounds what is read. Each channel follows
+    // its own bit mask; 32-bit pixels without masks are blue, green, red, unused. False when the
     // source is too short or the depths do not fit.
     bool Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
                          std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits);
@@ -260,6 +261,16 @@ public:
     std::uint8_t* GetSelection() const { return selection; }
     void SelectionDelete();
     bool SelectionCopy(const Picture& source);
+
+    // Resampling, depth conversion and transforms. Each builds its result in a temporary that
+    // then replaces this picture (or fills the destination) in one step.
+    bool Resample(std::int32_t newWidth, std::int32_t newHeight, int mode = 0, Picture* destination = nullptr);
+    bool DecreaseBpp(std::uint32_t bitsPerPixel, bool errorDiffusion, const RgbQuad* palette = nullptr);
+    bool IncreaseBpp(std::uint32_t bitsPerPixel);
+    bool Flip();
+    bool Mirror();
+    bool RotateLeft(Picture* destination = nullptr);
+    bool RotateRight(Picture* destination = nullptr);
 
     // Clipboard and bitmaps
     ByteBlock CopyToGlobalHandle() const;
@@ -291,6 +302,14 @@ protected:
     Picture** layers = nullptr;
 
 private:
+    RgbQuad InsideColour(std::int32_t x, std::int32_t y) const;
+    void StoreColour(std::int32_t x, std::int32_t y, RgbQuad colour);
+    void ResampleNearest(Picture& result, float xScale, float yScale);
+    void ResampleBilinear(Picture& result, float xScale, float yScale);
+    void ResampleBSpline(Picture& result, float xScale, float yScale);
+    void ResampleAreaAverage(Picture& result, float xScale, float yScale);
+    bool Rotate(bool clockwise, Picture* destination);
+    void MoveResult(Picture& result, Picture* destination);
     void ReleaseOwned();
     void Reset(ImageFormat format);
 };

@@ -4,6 +4,8 @@
 #include "KzutilExport.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 // ============================================================================================
 // Strings and paths
@@ -172,6 +174,83 @@ private:
 // ============================================================================================
 // Directories
 // ============================================================================================
+
+// Keeps a file: called with the full path of every entry; null keeps every plain file.
+typedef bool (*FileFilter)(const char* path);
+// Receives the sort's progress in percent.
+typedef void (*SortProgress)(int percent);
+
+// A fixed underlying type keeps other values legal: they sort nothing.
+enum ESort : int { SortByName = 0, SortByDate = 1 };
+
+// A snapshot of the plain files of one directory that a filter accepts: full paths and
+// last-write times, in the platform's order until sorted. Copies hold their own entries.
+class KZUTIL_API CKzDirList {
+public:
+    CKzDirList() = default;
+    CKzDirList(const CKzDirList& other);
+    CKzDirList& operator=(const CKzDirList& other);
+    virtual ~CKzDirList();
+
+    bool Open(const char* dir, FileFilter filter);
+    void Close();
+    // After a failed Open: 0 when nothing was accepted, -1 when dir could not be listed.
+    int GetFileCount() const { return m_count; }
+    // The full path, or "" outside 0 .. count - 1; one static buffer shared by all lists.
+    const char* GetFileName(int index) const;
+    const char* operator[](int index) const { return GetFileName(index); }
+    // Seconds since 1970-01-01 UTC, or 0 outside 0 .. count - 1.
+    long GetFileDate(int index) const;
+    // The opened directory with a trailing separator; "" when closed.
+    const char* GetDirName() const { return m_dir; }
+    // SortByName: ascending byte-wise; SortByDate: newest first. Stable. With a progress
+    // callback it runs the exchange sort pass by pass and reports each new percentage.
+    void Sort(ESort order, SortProgress progress);
+
+private:
+    struct Entry {
+        std::string path;
+        long date = 0;
+    };
+    int GetFileCount(const char* dir, FileFilter filter) const;
+    template <typename Visit>
+    bool Enumerate(const char* dir, FileFilter filter, Visit visit) const;
+    bool OutOfOrder(ESort order, const Entry& a, const Entry& b) const;
+
+    bool m_open = false;
+    int m_count = 0;
+    char m_dir[260] = {};
+    std::vector<Entry> m_entries;
+};
+
+// Moves the process's current directory to the parent, the first child or a sibling. Siblings
+// are the parent's sub-directories in the platform's order, without hidden ones (leading dot)
+// and without symbolic links. Directory texts end in '/'; paths of 260 characters or more are
+// refused.
+class KZUTIL_API CKzDir {
+public:
+    CKzDir() = default;
+    CKzDir(const CKzDir&) = default;
+    CKzDir& operator=(const CKzDir&) = default;
+    virtual ~CKzDir();
+
+    // The current directory with a trailing '/', or "" when it does not fit 259 characters.
+    static const char* GetDirectory();
+    // Changes the directory; true only when the new current directory is path itself.
+    static bool SetDirectory(const char* path);
+    // False only at the root "/".
+    static bool Parent();
+    static bool Child();
+    static bool First();
+    // Next, Previous and Last stay where they were when they fail; there is no wrap-around.
+    static bool Next();
+    static bool Previous();
+    static bool Last();
+    static int GetSubDirectories();
+    static bool IsDirectory(const char* path);
+    static bool DirectoryExists(const char* path);
+    static bool CreateDirectoryA(const char* path);
+};
 
 // ============================================================================================
 // Exif

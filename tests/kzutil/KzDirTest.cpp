@@ -1,0 +1,122 @@
+#include "Kzutil.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using testsupport::TempDir;
+
+namespace {
+
+// Every test starts and ends in the folder the runner started in.
+class KzDir : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        start_ = std::filesystem::current_path();
+        for (const char* name : {"s1", "s2", "s3", ".hidden"})
+            std::filesystem::create_directory(root_.path() / name);
+        std::filesystem::create_directory_symlink(root_.path() / "s1", root_.path() / "link");
+        testsupport::WriteFile(root_.path() / "file", std::string("x"));
+        order_ = Listed();
+    }
+    void TearDown() override { std::filesystem::current_path(start_); }
+
+    // The siblings in the order the file system lists them.
+    std::vector<std::string> Listed() const
+    {
+        std::vector<std::string> names;
+        DIR* d = opendir(root_.path().c_str());
+        while (dirent* e = readdir(d)) {
+            std::string name = e->d_name;
+            if (name == "s1" || name == "s2" || name == "s3") names.push_back(name);
+        }
+        closedir(d);
+        return names;
+    }
+    std::string Sub(const std::string& name) const { return (root_.path() / name).string() + "/"; }
+
+    TempDir root_;
+    std::filesystem::path start_;
+    std::vector<std::string> order_;
+};
+
+} // namespace
+
+TEST_F(KzDir, WalksSiblingsWithoutWrapping)
+{
+    ASSERT_TRUE(CKzDir::SetDirectory(Sub(order_[1]).c_str()));
+    EXPECT_TRUE(CKzDir::Next());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[2]));
+    EXPECT_FALSE(CKzDir::Next());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[2]));
+    EXPECT_TRUE(CKzDir::Previous());
+    EXPECT_TRUE(CKzDir::Previous());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[0]));
+    EXPECT_FALSE(CKzDir::Previous());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[0]));
+    EXPECT_TRUE(CKzDir::Last());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[2]));
+    EXPECT_TRUE(CKzDir::First());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[0]));
+    EXPECT_TRUE(CKzDir::Parent());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), root_.path().string() + "/");
+    EXPECT_EQ(CKzDir::GetSubDirectories(), 3); // hidden and linked ones are not counted
+    EXPECT_TRUE(CKzDir::Child());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[0]));
+}
+
+TEST_F(KzDir, OnlyTheRootHasNoParent)
+{
+    ASSERT_TRUE(CKzDir::SetDirectory("/tmp"));
+    EXPECT_TRUE(CKzDir::Parent());
+    EXPECT_STREQ(CKzDir::GetDirectory(), "/");
+    EXPECT_FALSE(CKzDir::Parent());
+    EXPECT_FALSE(CKzDir::Next());
+    EXPECT_FALSE(CKzDir::Previous());
+    EXPECT_FALSE(CKzDir::Last());
+    EXPECT_FALSE(CKzDir::First());
+    EXPECT_STREQ(CKzDir::GetDirectory(), "/");
+}
+
+TEST_F(KzDir, SetDirectoryAndQueries)
+{
+    ASSERT_TRUE(CKzDir::SetDirectory(root_.path().c_str()));
+    EXPECT_FALSE(CKzDir::SetDirectory("s2")); // relative: moves, but is not the path given
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub("s2"));
+    EXPECT_TRUE(CKzDir::SetDirectory(".."));
+    EXPECT_FALSE(CKzDir::SetDirectory(Sub("missing").c_str()));
+    EXPECT_FALSE(CKzDir::SetDirectory(""));
+    EXPECT_TRUE(CKzDir::IsDirectory(Sub("s1").c_str()));
+    EXPECT_FALSE(CKzDir::IsDirectory((root_.path() / "file").c_str()));
+    EXPECT_FALSE(CKzDir::DirectoryExists(("/" + std::string(259, 'x')).c_str()));
+    EXPECT_TRUE(CKzDir::CreateDirectoryA((root_.path() / "made").c_str()));
+    EXPECT_FALSE(CKzDir::CreateDirectoryA((root_.path() / "made").c_str()));
+    EXPECT_FALSE(CKzDir::CreateDirectoryA((root_.path() / "no/parent").c_str()));
+}
+
+TEST_F(KzDir, LongCurrentDirectoryIsRefusedNotOverflowed)
+{
+    // Grow a chain of folders until the current directory is exactly 259 characters.
+    ASSERT_TRUE(CKzDir::SetDirectory(root_.path().c_str()));
+    std::string cwd = root_.path().string();
+    while (cwd.size() < 259) {
+        std::string name(std::min<size_t>(40, 259 - cwd.size() - 1), 'd');
+        ASSERT_EQ(::mkdir(name.c_str(), 0755), 0);
+        ASSERT_EQ(::chdir(name.c_str()), 0);
+        cwd += "/" + name;
+    }
+    ASSERT_EQ(std::filesystem::current_path().string().size(), 259u);
+    EXPECT_STREQ(CKzDir::GetDirectory(), ""); // 259 plus the separator would not fit
+    EXPECT_FALSE(CKzDir::Parent());
+    EXPECT_FALSE(CKzDir::Next());
+    EXPECT_EQ(std::filesystem::current_path().string().size(), 259u);
+    ASSERT_EQ(::chdir(".."), 0);
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), cwd.substr(0, cwd.rfind('/') + 1));
+}
