@@ -264,6 +264,9 @@ public:
 
     // Resampling, depth conversion and transforms. Each builds its result in a temporary that
     // then replaces this picture (or fills the destination) in one step.
+    bool Resample(std::int32_t newWidth, std::int32_t newHeight, int mode = 0, Picture* destination = nullptr);
+    bool DecreaseBpp(std::uint32_t bitsPerPixel, bool errorDiffusion, const RgbQuad* palette = nullptr);
+    bool IncreaseBpp(std::uint32_t bitsPerPixel);
     bool Flip();
     bool Mirror();
     bool RotateLeft(Picture* destination = nullptr);
@@ -299,6 +302,12 @@ protected:
     Picture** layers = nullptr;
 
 private:
+    RgbQuad InsideColour(std::int32_t x, std::int32_t y) const;
+    void StoreColour(std::int32_t x, std::int32_t y, RgbQuad colour);
+    void ResampleNearest(Picture& result, float xScale, float yScale);
+    void ResampleBilinear(Picture& result, float xScale, float yScale);
+    void ResampleBSpline(Picture& result, float xScale, float yScale);
+    void ResampleAreaAverage(Picture& result, float xScale, float yScale);
     bool Rotate(bool clockwise, Picture* destination);
     void MoveResult(Picture& result, Picture* destination);
     void ReleaseOwned();

@@ -330,6 +330,45 @@ private:
     char m_name[260] = {};
 };
 
+class QWidget;
+
+// The desktop's common dialogs: open and save a file with a filter list, choose a folder,
+// choose a colour. Needs a running QApplication; without one every dialog returns false.
+class KZUTIL_API CKzDialogs {
+public:
+    explicit CKzDialogs(QWidget* owner = nullptr);
+    CKzDialogs(const CKzDialogs&) = default;
+    CKzDialogs& operator=(const CKzDialogs&) = default;
+    virtual ~CKzDialogs();
+
+    // Pairs of NUL-terminated strings (description, patterns separated by ';') ended by an
+    // empty string, e.g. "Images\0*.jpg;*.png\0All Files\0*.*\0". Pairs that do not fit
+    // 4,096 bytes are dropped whole.
+    bool SetFileMask(const char* filters);
+    bool SetFilterIndex(int index);
+    int GetFilterIndex() const { return m_filterIndex; }
+    bool SetInitialDir(const char* dir);
+    const char* GetInitialDir() const { return m_initialDir; }
+
+    // path must hold 260 bytes. On OK it receives the choice and the filter index the chosen
+    // filter; a choice of 260 characters or more is refused.
+    bool BrowseForFileOpen(char* path);
+    bool BrowseForFileSaveAs(char* path);
+    // The chosen folder with a trailing '/'.
+    bool BrowseForDir(char* path);
+    // rgb is 0x00BBGGRR (red in the low byte).
+    bool SelectColor(unsigned long& rgb) const;
+
+private:
+    bool BrowseForFile(char* path, bool save);
+
+    int m_filterIndex = 0;
+    char m_filters[4096] = {};
+    char m_initialDir[260] = {};
+    char m_fileName[260] = {};
+    QWidget* m_owner = nullptr;
+};
+
 // The local date and time, read anew by every call.
 class KZUTIL_API CKzDate {
 public:

@@ -1,0 +1,176 @@
+// Depth conversion: DecreaseBpp to a palette (optionally with error diffusion), IncreaseBpp.
+#include "Picture.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Red, green, blue as 0xRRGGBB.
+constexpr std::uint32_t kStandard16[16] = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+};
+
+// Entries 10-225 are 18 hues of six tints and six shades; 226-245 greys.
+constexpr std::uint32_t kStandard256[256] = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0xC0DCC0, 0xA6CAF0, 0xFFF0D4, 0xFFE2B1, 0xFFD48E, 0xFFC66B, 0xFFB848, 0xFFAA25,
+    0xFFAA00, 0xDC9200, 0xB97A00, 0x966200, 0x734A00, 0x503200, 0xFFE3D4, 0xFFC7B1,
+    0xFFAB8E, 0xFF8F6B, 0xFF7348, 0xFF5725, 0xFF5500, 0xDC4900, 0xB93D00, 0x963100,
+    0x732500, 0x501900, 0xFFD4D4, 0xFFB1B1, 0xFF8E8E, 0xFF6B6B, 0xFF4848, 0xFF2525,
+    0xFE0000, 0xDC0000, 0xB90000, 0x960000, 0x730000, 0x500000, 0xFFD4E3, 0xFFB1C7,
+    0xFF8EAB, 0xFF6B8F, 0xFF4873, 0xFF2557, 0xFF0055, 0xDC0049, 0xB9003D, 0x960031,
+    0x730025, 0x500019, 0xFFD4F0, 0xFFB1E2, 0xFF8ED4, 0xFF6BC6, 0xFF48B8, 0xFF25AA,
+    0xFF00AA, 0xDC0092, 0xB9007A, 0x960062, 0x73004A, 0x500032, 0xFFD4FF, 0xFFB1FF,
+    0xFF8EFF, 0xFF6BFF, 0xFF48FF, 0xFF25FF, 0xFE00FE, 0xDC00DC, 0xB900B9, 0x960096,
+    0x730073, 0x500050, 0xF0D4FF, 0xE2B1FF, 0xD48EFF, 0xC66BFF, 0xB848FF, 0xAA25FF,
+    0xAA00FF, 0x9200DC, 0x7A00B9, 0x620096, 0x4A0073, 0x320050, 0xE3D4FF, 0xC7B1FF,
+    0xAB8EFF, 0x8F6BFF, 0x7348FF, 0x5725FF, 0x5500FF, 0x4900DC, 0x3D00B9, 0x310096,
+    0x250073, 0x190050, 0xD4D4FF, 0xB1B1FF, 0x8E8EFF, 0x6B6BFF, 0x4848FF, 0x2525FF,
+    0x0000FE, 0x0000DC, 0x0000B9, 0x000096, 0x000073, 0x000050, 0xD4E3FF, 0xB1C7FF,
+    0x8EABFF, 0x6B8FFF, 0x4873FF, 0x2557FF, 0x0055FF, 0x0049DC, 0x003DB9, 0x003196,
+    0x002573, 0x001950, 0xD4F0FF, 0xB1E2FF, 0x8ED4FF, 0x6BC6FF, 0x48B8FF, 0x25AAFF,
+    0x00AAFF, 0x0092DC, 0x007AB9, 0x006296, 0x004A73, 0x003250, 0xD4FFFF, 0xB1FFFF,
+    0x8EFFFF, 0x6BFFFF, 0x48FFFF, 0x25FFFF, 0x00FEFE, 0x00DCDC, 0x00B9B9, 0x009696,
+    0x007373, 0x005050, 0xD4FFF0, 0xB1FFE2, 0x8EFFD4, 0x6BFFC6, 0x48FFB8, 0x25FFAA,
+    0x00FFAA, 0x00DC92, 0x00B97A, 0x009662, 0x00734A, 0x005032, 0xD4FFE3, 0xB1FFC7,
+    0x8EFFAB, 0x6BFF8F, 0x48FF73, 0x25FF57, 0x00FF55, 0x00DC49, 0x00B93D, 0x009631,
+    0x007325, 0x005019, 0xD4FFD4, 0xB1FFB1, 0x8EFF8E, 0x6BFF6B, 0x48FF48, 0x25FF25,
+    0x00FE00, 0x00DC00, 0x00B900, 0x009600, 0x007300, 0x005000, 0xE3FFD4, 0xC7FFB1,
+    0xABFF8E, 0x8FFF6B, 0x73FF48, 0x57FF25, 0x55FF00, 0x49DC00, 0x3DB900, 0x319600,
+    0x257300, 0x195000, 0xF0FFD4, 0xE2FFB1, 0xD4FF8E, 0xC6FF6B, 0xB8FF48, 0xAAFF25,
+    0xAAFF00, 0x92DC00, 0x7AB900, 0x629600, 0x4A7300, 0x325000, 0xFFFFD4, 0xFFFFB1,
+    0xFFFF8E, 0xFFFF6B, 0xFFFF48, 0xFFFF25, 0xFEFE00, 0xDCDC00, 0xB9B900, 0x969600,
+    0x737300, 0x505000, 0xF2F2F2, 0xE6E6E6, 0xDADADA, 0xCECECE, 0xC2C2C2, 0xB6B6B6,
+    0xAAAAAA, 0x9E9E9E, 0x929292, 0x868686, 0x7A7A7A, 0x6E6E6E, 0x626262, 0x565656,
+    0x4A4A4A, 0x3E3E3E, 0x323232, 0x262626, 0x1A1A1A, 0x0E0E0E, 0xFFFBF0, 0xA0A0A4,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+};
+
+void SetStandardPalette(Picture& picture, const std::uint32_t* rgb, std::uint32_t count)
+{
+    for (std::uint32_t i = 0; i < count; ++i)
+        picture.SetPaletteEntry(i, std::uint8_t(rgb[i] >> 16), std::uint8_t(rgb[i] >> 8), std::uint8_t(rgb[i]));
+}
+
+// Remembers nearest-palette answers by colour. The search ignores the reserved byte and depends
+// only on the palette, so a remembered answer is the answer the search would give.
+class NearestMemo {
+public:
+    explicit NearestMemo(Picture& target) : target(target), keys(kSize, kEmpty), indices(kSize) {}
+
+    std::uint8_t Find(RgbQuad colour)
+    {
+        const std::uint32_t key = colour.Value() & 0xFFFFFF;
+        const std::uint32_t slot = (key * 2654435761u) >> (32 - kBits);
+        if (keys[slot] != key) {
+            keys[slot] = key;
+            indices[slot] = target.GetNearestIndex(colour);
+        }
+        return indices[slot];
+    }
+
+private:
+    static constexpr int kBits = 18;
+    static constexpr std::size_t kSize = std::size_t(1) << kBits;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+    Picture& target;
+    std::vector<std::uint32_t> keys;
+    std::vector<std::uint8_t> indices;
+};
+
+} // namespace
+
+bool Picture::DecreaseBpp(std::uint32_t bitsPerPixel, bool errorDiffusion, const RgbQuad* palette)
+{
+    if (!dib || bitsPerPixel > header.bitsPerPixel) return false;
+    if (bitsPerPixel == header.bitsPerPixel) return true;
+    if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8) return false;
+
+    Picture result;
+    result.CopyInfo(*this);
+    if (!result.Create(header.width, header.height, bitsPerPixel, info.format)) return false;
+    result.SelectionCopy(*this);
+    result.AlphaCopy(*this);
+    if (palette) {
+        result.SetPaletteRaw(palette, result.header.colours);
+    } else if (bitsPerPixel == 1) {
+        result.SetPaletteEntry(0, 0, 0, 0);
+        result.SetPaletteEntry(1, 255, 255, 255);
+    } else {
+        SetStandardPalette(result, bitsPerPixel == 4 ? kStandard16 : kStandard256, result.header.colours);
+    }
+    const RgbQuad* chosen = result.GetPalette();
+
+    const bool trueColour = header.bitsPerPixel == 24;
+    auto read = [&](std::int32_t x, std::int32_t y) {
+        if (!trueColour) return GetPixelColor(x, y);
+        const std::uint8_t* p = PixelAddress(x, y);
+        return RgbQuad{p[0], p[1], p[2], 0};
+    };
+    // Spreads a share of the error into a pixel not yet visited; pixels outside are dropped.
+    auto spread = [&](std::int32_t x, std::int32_t y, const int error[3], int share) {
+        if (!IsInside(x, y)) return;
+        RgbQuad c = read(x, y);
+        c.blue = std::uint8_t(std::clamp(c.blue + error[0] * share / 16, 0, 255));
+        c.green = std::uint8_t(std::clamp(c.green + error[1] * share / 16, 0, 255));
+        c.red = std::uint8_t(std::clamp(c.red + error[2] * share / 16, 0, 255));
+        if (trueColour) StoreColour(x, y, c);
+        else SetPixelColor(x, y, c);
+    };
+
+    NearestMemo nearest(result);
+    for (std::int32_t y = 0; y < header.height; ++y) {
+        info.progress = int(100LL * y / header.height);
+        if (info.escape) break;
+        for (std::int32_t x = 0; x < header.width; ++x) {
+            const RgbQuad v = read(x, y);
+            const std::uint8_t index = nearest.Find(v);
+            result.SetPixelIndex(x, y, index);
+            if (!errorDiffusion) continue;
+            const RgbQuad q = chosen[index];
+            const int error[3] = {v.blue - q.blue, v.green - q.green, v.red - q.red};
+            spread(x + 1, y, error, 7);
+            spread(x - 1, y + 1, error, 2);
+            spread(x, y + 1, error, 4);
+            spread(x + 1, y + 1, error, 1);
+        }
+    }
+    result.info.progress = info.progress;
+    Transfer(result);
+    return true;
+}
+
+bool Picture::IncreaseBpp(std::uint32_t bitsPerPixel)
+{
+    if (!dib || (bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24)) return false;
+    if (bitsPerPixel == header.bitsPerPixel) return true;
+    if (bitsPerPixel < header.bitsPerPixel) return false;
+
+    Picture result;
+    result.CopyInfo(*this);
+    if (!result.Create(header.width, header.height, bitsPerPixel, info.format)) return false;
+    result.SetPaletteRaw(GetPalette(), header.colours);
+    result.SelectionCopy(*this);
+    result.AlphaCopy(*this);
+    // Palette alpha becomes the alpha plane.
+    if (bitsPerPixel == 24 && !alpha && AlphaPaletteHasAlpha()) result.AlphaCreate();
+
+    const RgbQuad* palette = GetPalette();
+    for (std::int32_t y = 0; y < header.height; ++y) {
+        if (info.escape) break;
+        for (std::int32_t x = 0; x < header.width; ++x) {
+            const std::uint8_t index = GetPixelIndex(x, y);
+            if (bitsPerPixel != 24) {
+                result.SetPixelIndex(x, y, index);
+                continue;
+            }
+            const RgbQuad c = index < header.colours ? palette[index] : RgbQuad{};
+            result.StoreColour(x, y, c);
+            if (result.alpha) result.AlphaSet(x, y, alpha ? AlphaGet(x, y) : c.reserved);
+        }
+    }
+    Transfer(result);
+    return true;
+}
