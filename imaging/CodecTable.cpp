@@ -1,6 +1,7 @@
 #include "CodecTable.h"
 
 #include "BmpCodec.h"
+#include "JpegCodec.h"
 
 // Adding a codec: include its header and add its line to CreateCodec.
 
@@ -8,6 +9,7 @@ std::unique_ptr<ImageCodec> CreateCodec(ImageFormat format)
 {
     switch (format) {
     case ImageFormat::Bmp: return std::make_unique<BmpCodec>();
+    case ImageFormat::Jpg: return std::make_unique<JpegCodec>();
     default:
         return nullptr;
     }

@@ -100,37 +100,29 @@ int Convert(const char* in, const char* out, const char* formatName)
     return 0;
 }
 
+// What the Exif dialog says for each failure of CKzExifFile::Open (it shows texts for 5, 6, 7).
+const char* ExifFailure(int code)
+{
+    switch (code) {
+    case CKzExifFile::ErrorNoImageStart:
+    case CKzExifFile::ErrorNoExif: return "This file contains no Exif information.";
+    case CKzExifFile::ErrorCorrupt: return "The Exif information in this file is corrupt.";
+    case CKzExifFile::ErrorNoFile: return "no such file";
+    case CKzExifFile::ErrorBadPath: return "the path is empty or too long";
+    case CKzExifFile::ErrorNoMemory: return "the file is too big to read into memory";
+    case CKzExifFile::ErrorEmptyFile: return "the file is empty or not a regular file";
+    default: return nullptr;
+    }
+}
+
 // The Exif report as the viewer's Exif dialog shows it, in the dialog's buffer size.
 int Exif(const char* path)
 {
     CKzExifFile file;
     errno = 0;
     if (!file.Open(path)) {
-        const int code = file.GetErrorCode();
-        switch (code) {
-        case CKzExifFile::ErrorNoImageStart:
-        case CKzExifFile::ErrorNoExif:
-            std::fprintf(stderr, "%s: This file contains no Exif information.\n", path);
-            break;
-        case CKzExifFile::ErrorCorrupt:
-            std::fprintf(stderr, "%s: The Exif information in this file is corrupt.\n", path);
-            break;
-        case CKzExifFile::ErrorNoFile:
-            std::fprintf(stderr, "%s: no such file\n", path);
-            break;
-        case CKzExifFile::ErrorBadPath:
-            std::fprintf(stderr, "%s: the path is empty or too long\n", path);
-            break;
-        case CKzExifFile::ErrorNoMemory:
-            std::fprintf(stderr, "%s: the file is too big to read into memory\n", path);
-            break;
-        case CKzExifFile::ErrorEmptyFile:
-            std::fprintf(stderr, "%s: the file is empty or not a regular file\n", path);
-            break;
-        default:
-            std::fprintf(stderr, "%s: cannot read the file: %s\n", path, std::strerror(errno ? errno : EIO));
-            break;
-        }
+        const char* reason = ExifFailure(file.GetErrorCode());
+        std::fprintf(stderr, "%s: %s\n", path, reason ? reason : std::strerror(errno ? errno : EIO));
         return 1;
     }
     char report[4096] = {};
