@@ -1,0 +1,365 @@
+#include "ThumbnailPageBuilder.h"
+
+#include "Desktop.h"
+#include "ImageFileName.h"
+#include "PageText.h"
+#include "Picture.h"
+#include "SettingsKeys.h"
+#include "TextFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+// 942 characters; the one "%s" is the page title.
+constexpr char kBuiltInTemplate[] =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+    "<html>\n"
+    "<head>\n"
+    "\t<title>%s</title>\n"
+    "\t<meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-8859-1\">\n"
+    "<style>\n"
+    "<!--\n"
+    "body\n"
+    "{\n"
+    "\tfont-family: Verdana, Geneva, Arial, Helvetica, sans-serif;\n"
+    "\tfont-size: 10pt;\n"
+    "\tcolor: Black;\n"
+    "\tbackground: White;\n"
+    "\tmargin-left: 40px;\n"
+    "\tmargin-right: 40px;\n"
+    "\tmargin-top: 25px;\n"
+    "}\n"
+    "\n"
+    "h1\n"
+    "{\n"
+    "\tfont-family: Verdana, Geneva, Arial, Helvetica, sans-serif;\n"
+    "\tfont-size: 14pt;\n"
+    "\tcolor: Black;\n"
+    "\tbackground: #e0e0e0;\n"
+    "\ttext-align: left;\n"
+    "\tpadding: 12px 12px 12px 12px;\n"
+    "}\n"
+    "\n"
+    "table.thumbnails\n"
+    "{\n"
+    "\tborder: hidden;\n"
+    "}\n"
+    "\n"
+    "td.thumbimage\n"
+    "{\n"
+    "\tpadding: 0px;\n"
+    "\ttext-align: center;\n"
+    "\tvertical-align: bottom;\n"
+    "}\n"
+    "\n"
+    "td.thumbtext\n"
+    "{\n"
+    "\tfont-family: Verdana, Arial, Helvetica, sans-serif;\n"
+    "\tfont-size: 7pt;\n"
+    "\tline-height: 12pt;\n"
+    "\theight: 36px;\n"
+    "\ttext-align: center;\n"
+    "\tvertical-align: top;\n"
+    "}\n"
+    "-->\n"
+    "</style>\n"
+    "</head>\n"
+    "\n"
+    "<body>\n"
+    "\n"
+    "<h1>[THUMBNAIL_DIRECTORY_NAME_WITHOUT_UNDERSCORES]</h1>\n"
+    "\n"
+    "[THUMBNAILS]\n"
+    "\n"
+    "</body>\n"
+    "</html>";
+static_assert(sizeof kBuiltInTemplate - 1 == 942);
+
+constexpr char kTitlePlaceholder[] = "[THUMBNAIL_DIRECTORY]";
+// A template file is user-edited text; anything this big is not one.
+constexpr std::size_t kTemplateLimit = 16u << 20;
+
+const char* KeyName(settings::Id id)
+{
+    return settings::Get(id).name;
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A leading dot starts a hidden name, not an extension.
+std::string WithoutExtension(const std::string& name)
+{
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// The thumbnail's own name: the image's title with its last extension replaced, so that
+// my.photo.jpg gets my.jpg.
+std::string NaturalThumbnailTitle(const std::string& fileName)
+{
+    return WithoutExtension(WithoutExtension(fileName));
+}
+
+std::string Folded(std::string text)
+{
+    for (char& ch : text) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+// Hands out thumbnail titles: the first image keeps its natural title, later images whose
+// titles clash (a.bmp after a.png) get "_2", "_3" … appended, skipping every natural title of
+// the folder. Compared ignoring case, since pages are often copied to such file systems.
+class ThumbnailTitles {
+public:
+    explicit ThumbnailTitles(const CKzDirList& list)
+    {
+        for (int i = 0; i < list.GetFileCount(); ++i)
+            m_natural.insert(Folded(NaturalThumbnailTitle(FileNameOf(list.GetFileName(i)))));
+    }
+
+    std::string Assign(const std::string& fileName)
+    {
+        const std::string natural = NaturalThumbnailTitle(fileName);
+        std::string title = natural;
+        for (int n = 2; m_used.count(Folded(title)) || (n > 2 && m_natural.count(Folded(title))); ++n)
+            title = natural + "_" + std::to_string(n);
+        m_used.insert(Folded(title));
+        return title;
+    }
+
+private:
+    std::set<std::string> m_natural;
+    std::set<std::string> m_used;
+};
+
+// Resamples the picture into the box, keeping its aspect ratio; smaller pictures are enlarged.
+void FitInto(Picture& picture, int width, int height)
+{
+    if (!picture.IsValid()) return;
+    const double box = double(width) / height;
+    const double ratio = double(picture.GetWidth()) / picture.GetHeight();
+    int newWidth = width;
+    int newHeight = height;
+    // At least one pixel, so that a long thin picture still gets a thumbnail.
+    if (box < ratio) newHeight = std::max(1, int(width / ratio));
+    else if (box > ratio) newWidth = std::max(1, int(height * ratio));
+    picture.Resample(newWidth, newHeight, 0, nullptr);
+}
+
+std::string Escaped(const std::string& text)
+{
+    return pagetext::EscapeHtml(text);
+}
+
+} // namespace
+
+ThumbnailPageBuilder::ThumbnailPageBuilder(platform::Desktop& desktop) : m_desktop(desktop) {}
+
+ThumbnailPageBuilder::~ThumbnailPageBuilder() = default;
+
+const char* ThumbnailPageBuilder::GetBuiltInTemplate()
+{
+    return kBuiltInTemplate;
+}
+
+void ThumbnailPageBuilder::UseBuiltInTemplate()
+{
+    m_templateText = kBuiltInTemplate;
+    m_templateText.Replace("%s", kTitlePlaceholder);
+    m_templateLoaded = true;
+}
+
+bool ThumbnailPageBuilder::LoadTemplate()
+{
+    m_templateLoaded = false;
+    m_templateFileExists = false;
+    m_templateText.Empty();
+    m_templatePath[0] = '\0';
+    if (CKzAppSettings::IsAppInstalled(settings::kAppName)) {
+        const CKzAppSettings store(settings::kAppName);
+        // The store holds strings of up to 65,535 bytes; a folder that leaves no room for the
+        // template's name in a path buffer counts as not set.
+        std::vector<char> installPath(65536, '\0');
+        if (store.GetValueString(KeyName(settings::InstallPath), installPath.data())) {
+            std::string path = installPath.data();
+            if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+            path += kTemplateFileName;
+            if (installPath[0] && path.size() < sizeof m_templatePath) {
+                std::strcpy(m_templatePath, path.c_str());
+                std::string text;
+                if (CKzFile::FileExists(m_templatePath)) {
+                    m_templateFileExists = true;
+                    m_templateLoaded = true;
+                    if (ReadTextFile(m_templatePath, text, kTemplateLimit)) m_templateText = text.c_str();
+                }
+            }
+        }
+        const std::pair<settings::Id, int*> sizes[] = {
+            {settings::ThumbWidth, &m_thumbWidth},
+            {settings::ThumbHeight, &m_thumbHeight},
+            {settings::ThumbColumns, &m_thumbColumns},
+        };
+        for (const auto& [id, field] : sizes) {
+            int value = 0;
+            if (store.GetValueInt(KeyName(id), value) && value > 0) *field = value;
+        }
+    }
+    if (m_templateText.IsEmpty()) UseBuiltInTemplate();
+    return m_templateLoaded;
+}
+
+bool ThumbnailPageBuilder::RestoreTemplate()
+{
+    if (!m_templateLoaded) return false;
+    UseBuiltInTemplate();
+    if (!m_templatePath[0] || !ReplaceTextFile(m_templatePath, m_templateText.c_str())) return false;
+    m_templateFileExists = true;
+    return true;
+}
+
+bool ThumbnailPageBuilder::SetThumbnailSettings(int width, int height, int columns)
+{
+    if (width < 1 || height < 1 || columns < 1) return false;
+    m_thumbWidth = width;
+    m_thumbHeight = height;
+    m_thumbColumns = columns;
+    const CKzAppSettings store(settings::kAppName);
+    store.SetValueInt(KeyName(settings::ThumbWidth), width);
+    store.SetValueInt(KeyName(settings::ThumbHeight), height);
+    store.SetValueInt(KeyName(settings::ThumbColumns), columns);
+    return true;
+}
+
+bool ThumbnailPageBuilder::Build(const char* directory)
+{
+    m_desktop.SetCursor(platform::CursorShape::Wait);
+    const bool built = BuildPage(directory);
+    m_desktop.SetCursor(platform::CursorShape::Arrow);
+    return built;
+}
+
+bool ThumbnailPageBuilder::BuildPage(const char* directory)
+{
+    if (!m_templateLoaded || !directory || !*directory || std::strlen(directory) >= sizeof m_templatePath)
+        return false;
+    std::string dir = directory;
+    if (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+    if (!CKzDir::IsDirectory(dir.c_str())) return false;
+    // Everything below uses full paths: the directory becomes the current one as callers
+    // expect, but a failed change must not send the files elsewhere.
+    CKzDir::SetDirectory(dir.c_str());
+    const std::string base = dir.back() == '/' ? dir : dir + "/";
+    const std::string folder = base + kThumbnailFolder;
+    CKzDir::CreateDirectoryA((folder + "/").c_str());
+    if (!CKzDir::DirectoryExists(folder.c_str())) return false;
+
+    CKzDirList list;
+    list.Open(base.c_str(), IsImageFileName);
+    const int count = std::max(0, list.GetFileCount());
+    list.Sort(SortByName, nullptr);
+
+    PageValues values;
+    values.directory = dir;
+    values.imageCount = count;
+    values.year = CKzDate::GetCurrentYear();
+    values.month = CKzDate::GetCurrentMonth();
+    values.day = CKzDate::GetCurrentDay();
+    values.hour = CKzDate::GetCurrentHour();
+    values.minute = CKzDate::GetCurrentMinute();
+    values.second = CKzDate::GetCurrentSecond();
+    if (count > 0) values.table = BuildTable(MakeThumbnails(list, folder), m_thumbColumns);
+
+    CKzString page = m_templateText;
+    const int tables = FillPlaceholders(page, values);
+    if (count == 0) {
+        // Only goes when empty: thumbnails of an earlier build stay.
+        ::rmdir(folder.c_str());
+        return false;
+    }
+    return tables == 1 && ReplaceTextFile(base + kPageFileName, page.c_str());
+}
+
+std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(const CKzDirList& list,
+                                                                              const std::string& folder)
+{
+    ThumbnailTitles titles(list);
+    std::vector<Entry> entries;
+    Picture picture;
+    for (int i = 0; i < list.GetFileCount(); ++i) {
+        const std::string path = list.GetFileName(i);
+        Entry entry{FileNameOf(path), {}};
+        if (picture.Load(path, ImageFormat::Unknown)) {
+            const std::string thumbnail = titles.Assign(entry.fileName) + ".jpg";
+            entry.thumbnail = std::string(kThumbnailFolder) + "/" + thumbnail;
+            // A thumbnail that cannot be sized or written still gets its cells.
+            FitInto(picture, m_thumbWidth, m_thumbHeight);
+            if (picture.GetBpp() >= 24 || picture.IncreaseBpp(24))
+                picture.Save(folder + "/" + thumbnail, ImageFormat::Jpg);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::string ThumbnailPageBuilder::BuildTable(const std::vector<Entry>& entries, int columns)
+{
+    static constexpr char kRowBreak[] = "</tr>\n<tr>\n";
+    columns = std::max(1, columns);
+    std::string table = "<table class=\"thumbnails\" width=\"100%\">\n<tr>\n";
+    std::string captions;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i % std::size_t(columns) == 0 && !captions.empty()) {
+            table.append(kRowBreak).append(captions).append(kRowBreak);
+            captions.clear();
+        }
+        const Entry& entry = entries[i];
+        if (entry.thumbnail.empty()) continue;
+        const std::string name = Escaped(entry.fileName);
+        table.append("\t<td class=\"thumbimage\"><a href=\"")
+            .append(pagetext::EncodeUrlPath(entry.fileName))
+            .append("\"><img src=\"")
+            .append(pagetext::EncodeUrlPath(entry.thumbnail))
+            .append("\" alt=\"")
+            .append(name)
+            .append("\" border=\"0\"></a></td>\n");
+        captions.append("\t<td class=\"thumbtext\">").append(name).append("</td>\n");
+    }
+    table.append(kRowBreak).append(captions).append("</tr>\n</table>");
+    return table;
+}
+
+std::string ThumbnailPageBuilder::DirectoryName(const std::string& directory)
+{
+    const std::size_t slash = directory.find_last_of("/\\");
+    return slash == std::string::npos || slash == 0 ? directory : directory.substr(slash + 1);
+}
+
+int ThumbnailPageBuilder::FillPlaceholders(CKzString& page, const PageValues& values)
+{
+    const std::string name = DirectoryName(values.directory);
+    std::string spaced = name;
+    std::replace(spaced.begin(), spaced.end(), '_', ' ');
+    const std::pair<const char*, std::string> texts[] = {
+        {kTitlePlaceholder, Escaped(values.directory)},
+        {"[THUMBNAIL_DIRECTORY_NAME]", Escaped(name)},
+        {"[THUMBNAIL_DIRECTORY_NAME_WITHOUT_UNDERSCORES]", Escaped(spaced)},
+        {"[CREATION_YEAR]", std::to_string(values.year)},
+        {"[CREATION_MONTH]", std::to_string(values.month)},
+        {"[CREATION_DAY]", std::to_string(values.day)},
+        {"[CREATION_HOUR]", std::to_string(values.hour)},
+        {"[CREATION_MINUTE]", std::to_string(values.minute)},
+        {"[CREATION_SECOND]", std::to_string(values.second)},
+        {"[THUMBNAIL_COUNT]", std::to_string(values.imageCount)},
+    };
+    for (const auto& [placeholder, text] : texts) page.Replace(placeholder, text.c_str());
+    return page.Replace("[THUMBNAILS]", values.table.c_str());
+}
