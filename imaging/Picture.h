@@ -14,6 +14,8 @@ static_assert(std::endian::native == std::endian::little,
               "the DIB block is kept in file byte order, which is little-endian");
 
 class ByteStream;
+class RasterDC;
+struct DcRect;
 // File and codec numbers; stored as a u32 in PictureInfo::format.
 enum class ImageFormat : std::uint32_t {
     Unknown = 0,
@@ -272,6 +274,12 @@ public:
     bool RotateLeft(Picture* destination = nullptr);
     bool RotateRight(Picture* destination = nullptr);
 
+    // Output to a device context. Draw blends with alpha, palette alpha and the transparent
+    // index; a width or height below 0 stands for the picture's own. Stretch copies scaled.
+    bool Draw(RasterDC* dc, std::int32_t x, std::int32_t y, std::int32_t width = -1, std::int32_t height = -1,
+              const DcRect* clip = nullptr);
+    bool Stretch(RasterDC* dc, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
     // Clipboard and bitmaps
     ByteBlock CopyToGlobalHandle() const;
     bool CreateFromBitmap(const BitmapDescription* bitmap);
@@ -309,6 +317,7 @@ private:
     void ResampleBSpline(Picture& result, float xScale, float yScale);
     void ResampleAreaAverage(Picture& result, float xScale, float yScale);
     bool Rotate(bool clockwise, Picture* destination);
+    void DrawVisible(RasterDC& dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool blend);
     void MoveResult(Picture& result, Picture* destination);
     void ReleaseOwned();
     void Reset(ImageFormat format);

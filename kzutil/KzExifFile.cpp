@@ -44,17 +44,12 @@ bool CKzExifFile::Fail(int code)
 
 bool CKzExifFile::Open(const char* path)
 {
+    // A failed Open never leaves the previous file open.
+    Close();
     if (!path) return false;
     const size_t pathLength = strnlen(path, sizeof m_path);
-    if (pathLength == 0 || pathLength >= sizeof m_path) {
-        m_errorCode = ErrorBadPath;
-        return false;
-    }
-    if (!CKzFile::FileExists(path)) {
-        m_errorCode = ErrorNoFile;
-        return false;
-    }
-    Close();
+    if (pathLength == 0 || pathLength >= sizeof m_path) return Fail(ErrorBadPath);
+    if (!CKzFile::FileExists(path)) return Fail(ErrorNoFile);
     // A directory or device has no byte count worth reading.
     const double size = CKzFile::IsDirectory(path) ? 0 : CKzFile::GetFileSize(path);
     if (size < 1) return Fail(ErrorEmptyFile);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -69,6 +70,25 @@ TEST(DecreaseBpp, ErrorDiffusionSpreadsSevenFourTwoOne)
     Picture plain = Filled24(2, 2, 0x656565);
     ASSERT_TRUE(plain.DecreaseBpp(1, false));
     for (int i = 0; i < 4; ++i) EXPECT_EQ(plain.GetPixelIndex(i % 2, i / 2), 0);
+}
+
+TEST(DecreaseBpp, AgreesWithThePlainNearestSearch)
+{
+    // A random palette with repeated entries: ties must go to the lowest index.
+    std::mt19937 random(11);
+    RgbQuad palette[256];
+    for (int i = 0; i < 256; ++i) palette[i] = RgbQuad::FromValue(i % 3 == 2 ? palette[i - 1].Value() : random() & 0xFFFFFF);
+    Picture reference(1, 1, 8);
+    reference.SetPaletteRaw(palette, 256);
+
+    Picture p(97, 61, 24);
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 97; ++x) p.SetPixelColor(x, y, RgbQuad::FromValue(random() & 0xFFFFFF));
+    Picture source(p);
+    ASSERT_TRUE(p.DecreaseBpp(8, false, palette));
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 97; ++x)
+            ASSERT_EQ(p.GetPixelIndex(x, y), reference.GetNearestIndex(source.GetPixelColor(x, y))) << x << "," << y;
 }
 
 TEST(DecreaseBpp, RefusesHigherAndOddDepths)

@@ -51,7 +51,9 @@ ExifBuilder Camera(bool little)
 TEST_F(ExifFileTest, ErrorCodesAreReportedOnceThenReset)
 {
     CKzExifFile file;
+    ASSERT_TRUE(file.Open(Write(Camera(true).Jpeg()).c_str()));
     EXPECT_FALSE(file.Open(dir.file("missing.jpg").c_str()));
+    EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.GetErrorCode(), CKzExifFile::ErrorNoFile);
     EXPECT_EQ(file.GetErrorCode(), CKzExifFile::ErrorNone);
 
