@@ -3,7 +3,7 @@
 #include "Desktop.h"
 #include "ImageFileName.h"
 #include "PageText.h"
-#include "Picture.h"
+#include "ImageDocument.h"
 #include "SettingsKeys.h"
 #include "TextFile.h"
 
@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstring>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -91,7 +92,8 @@ const char* KeyName(settings::Id id)
 
 std::string FileNameOf(const std::string& path)
 {
-    const std::size_t slash = path.find_last_of("/\\");
+    // Listed paths are composed with '/'; a backslash belongs to the name.
+    const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -141,18 +143,12 @@ private:
     std::set<std::string> m_used;
 };
 
-// Resamples the picture into the box, keeping its aspect ratio; smaller pictures are enlarged.
-void FitInto(Picture& picture, int width, int height)
+// The built directory must really be the current one: thumbnails are written relative to it.
+bool IsCurrentDirectory(const std::string& dir)
 {
-    if (!picture.IsValid()) return;
-    const double box = double(width) / height;
-    const double ratio = double(picture.GetWidth()) / picture.GetHeight();
-    int newWidth = width;
-    int newHeight = height;
-    // At least one pixel, so that a long thin picture still gets a thumbnail.
-    if (box < ratio) newHeight = std::max(1, int(width / ratio));
-    else if (box > ratio) newWidth = std::max(1, int(height * ratio));
-    picture.Resample(newWidth, newHeight, 0, nullptr);
+    struct stat here {}, there {};
+    return ::stat(".", &here) == 0 && ::stat(dir.c_str(), &there) == 0 && here.st_dev == there.st_dev &&
+           here.st_ino == there.st_ino;
 }
 
 std::string Escaped(const std::string& text)
@@ -254,16 +250,13 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
     std::string dir = directory;
     if (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
     if (!CKzDir::IsDirectory(dir.c_str())) return false;
-    // Everything below uses full paths: the directory becomes the current one as callers
-    // expect, but a failed change must not send the files elsewhere.
     CKzDir::SetDirectory(dir.c_str());
-    const std::string base = dir.back() == '/' ? dir : dir + "/";
-    const std::string folder = base + kThumbnailFolder;
-    CKzDir::CreateDirectoryA((folder + "/").c_str());
-    if (!CKzDir::DirectoryExists(folder.c_str())) return false;
+    if (!IsCurrentDirectory(dir)) return false;
+    CKzDir::CreateDirectoryA((std::string(kThumbnailFolder) + "/").c_str());
+    if (!CKzDir::DirectoryExists(kThumbnailFolder)) return false;
 
     CKzDirList list;
-    list.Open(base.c_str(), IsImageFileName);
+    list.Open((dir.back() == '/' ? dir : dir + "/").c_str(), IsImageFileName);
     const int count = std::max(0, list.GetFileCount());
     list.Sort(SortByName, nullptr);
 
@@ -276,34 +269,31 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
     values.hour = CKzDate::GetCurrentHour();
     values.minute = CKzDate::GetCurrentMinute();
     values.second = CKzDate::GetCurrentSecond();
-    if (count > 0) values.table = BuildTable(MakeThumbnails(list, folder), m_thumbColumns);
+    if (count > 0) values.table = BuildTable(MakeThumbnails(list), m_thumbColumns);
 
     CKzString page = m_templateText;
     const int tables = FillPlaceholders(page, values);
     if (count == 0) {
         // Only goes when empty: thumbnails of an earlier build stay.
-        ::rmdir(folder.c_str());
+        ::rmdir(kThumbnailFolder);
         return false;
     }
-    return tables == 1 && ReplaceTextFile(base + kPageFileName, page.c_str());
+    return tables == 1 && ReplaceTextFile(kPageFileName, page.c_str());
 }
 
-std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(const CKzDirList& list,
-                                                                              const std::string& folder)
+std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(const CKzDirList& list)
 {
     ThumbnailTitles titles(list);
     std::vector<Entry> entries;
-    Picture picture;
+    ImageDocument document;
     for (int i = 0; i < list.GetFileCount(); ++i) {
         const std::string path = list.GetFileName(i);
         Entry entry{FileNameOf(path), {}};
-        if (picture.Load(path, ImageFormat::Unknown)) {
-            const std::string thumbnail = titles.Assign(entry.fileName) + ".jpg";
-            entry.thumbnail = std::string(kThumbnailFolder) + "/" + thumbnail;
+        if (document.Load(path.c_str())) {
+            entry.thumbnail = std::string(kThumbnailFolder) + "/" + titles.Assign(entry.fileName) + ".jpg";
             // A thumbnail that cannot be sized or written still gets its cells.
-            FitInto(picture, m_thumbWidth, m_thumbHeight);
-            if (picture.GetBpp() >= 24 || picture.IncreaseBpp(24))
-                picture.Save(folder + "/" + thumbnail, ImageFormat::Jpg);
+            document.FitInto(m_thumbWidth, m_thumbHeight, true);
+            document.SaveAs(entry.thumbnail.c_str(), SaveJpg);
         }
         entries.push_back(std::move(entry));
     }

@@ -69,7 +69,7 @@ private:
     void UseBuiltInTemplate();
     bool BuildPage(const char* directory);
     // Decodes, fits and saves the thumbnail of every listed image; returns the table entries.
-    std::vector<Entry> MakeThumbnails(const CKzDirList& list, const std::string& folder);
+    std::vector<Entry> MakeThumbnails(const CKzDirList& list);
 
     platform::Desktop& m_desktop;
     CKzString m_templateText;
