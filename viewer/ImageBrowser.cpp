@@ -245,6 +245,13 @@ void ImageBrowser::FitWindow()
     m_mainWindow->RequestRepaint();
 }
 
+bool ImageBrowser::Draw(RasterDC& dc, int& drawnWidth, int& drawnHeight)
+{
+    if (!m_mainWindow || !*m_currentDirectory) return false;
+    return m_document.DrawFitted(dc, m_viewWidth, m_viewHeight, m_drawBorder ? view::kFrameMargin : 0, drawnWidth,
+                                 drawnHeight);
+}
+
 view::Size ImageBrowser::GetSizeLimits() const
 {
     const bool menu = m_mainWindow && m_mainWindow->HasMenuBar();

@@ -37,6 +37,7 @@ public:
     void Refresh();
     bool HasCurrentImage() const;
     bool CopyToClipboard(platform::Clipboard& clipboard) const;
+    bool SaveAs(const char* path, int saveType) { return m_document.SaveAs(path, saveType); }
 
     const char* GetDirectory() const { return m_currentDirectory; }
     // The name part of the shown file; "" before any.
@@ -44,8 +45,10 @@ public:
     // Directory and file name of the shown image; "" before any, or when it does not fit.
     const char* GetCurrentPath() const;
 
-    // View (sizing, status texts)
+    // View (sizing, drawing, status texts)
     void FitWindow();
+    // Draws the current image into the image area; reports the drawn size.
+    bool Draw(RasterDC& dc, int& drawnWidth, int& drawnHeight);
     // The one outer size the main window may take.
     view::Size GetSizeLimits() const;
     // Each text stays valid until the same function is called again.
