@@ -151,9 +151,7 @@ std::string FormatData(const RegValue& value, size_t column)
 {
     char prefix[32];
     if (value.type == TypeDword && value.data.size() == 4) {
-        const std::uint32_t n = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
-                                std::uint32_t(value.data[3]) << 24;
-        std::snprintf(prefix, sizeof prefix, "dword:%08x", n);
+        std::snprintf(prefix, sizeof prefix, "dword:%08x", unsigned(DwordOf(value.data)));
         return prefix;
     }
     if (value.type == TypeSz && IsPlainText(value.data))
@@ -166,6 +164,17 @@ std::string FormatData(const RegValue& value, size_t column)
 }
 
 } // namespace
+
+std::vector<unsigned char> DwordData(std::uint32_t n)
+{
+    return {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n >> 16),
+            static_cast<unsigned char>(n >> 24)};
+}
+
+std::uint32_t DwordOf(const std::vector<unsigned char>& data)
+{
+    return data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t(data[3]) << 24;
+}
 
 bool KzRegDocument::IsValidKeyPath(const std::string& path)
 {
@@ -296,8 +305,7 @@ bool KzRegDocument::ParseValueLine(std::string_view line, const std::vector<std:
         std::uint32_t n = 0;
         if (!ParseHex32(data.substr(6), n)) return false;
         value.type = TypeDword;
-        value.data = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
-                      static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+        value.data = DwordData(n);
     } else if (data.starts_with("hex")) {
         const size_t colon = data.find(':');
         if (colon == std::string::npos) return false;

@@ -19,6 +19,10 @@ struct RegValue {
     std::vector<unsigned char> data;
 };
 
+// A DWORD is stored as 4 little-endian bytes.
+std::vector<unsigned char> DwordData(std::uint32_t n);
+std::uint32_t DwordOf(const std::vector<unsigned char>& data); // data holds 4 bytes
+
 struct RegKey {
     std::string path; // as first written, e.g. Software\Marvensk\Vistrel
     std::vector<RegValue> values; // in the order they were first written

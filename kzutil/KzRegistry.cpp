@@ -70,9 +70,7 @@ bool CKzRegistry::GetValueInt(const char* root, const char* key, const char* nam
 {
     return value && ReadValue(root, key, name, [value](const RegValue& stored) {
                if (stored.type != kzreg::TypeDword || stored.data.size() != 4) return false;
-               std::uint32_t n = 0;
-               std::memcpy(&n, stored.data.data(), 4);
-               *value = static_cast<int>(le32toh(n));
+               *value = static_cast<int>(kzreg::DwordOf(stored.data));
                return true;
            });
 }
@@ -103,10 +101,8 @@ bool CKzRegistry::GetValueBinary(const char* root, const char* key, const char* 
 
 bool CKzRegistry::SetValueInt(const char* root, const char* key, const char* name, int value)
 {
-    const std::uint32_t n = htole32(static_cast<std::uint32_t>(value));
-    unsigned char bytes[4];
-    std::memcpy(bytes, &n, 4);
-    return WriteValue(root, key, name, kzreg::TypeDword, bytes, 4);
+    const std::vector<unsigned char> bytes = kzreg::DwordData(static_cast<std::uint32_t>(value));
+    return WriteValue(root, key, name, kzreg::TypeDword, bytes.data(), bytes.size());
 }
 
 bool CKzRegistry::SetValueString(const char* root, const char* key, const char* name, const char* value)

@@ -122,9 +122,7 @@ std::string TypeLabel(std::uint32_t type)
 std::string DataText(const RegValue& value)
 {
     if (value.type == kzreg::TypeDword && value.data.size() == 4) {
-        const std::uint32_t n = value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
-                                std::uint32_t(value.data[3]) << 24;
-        return std::to_string(static_cast<std::int32_t>(n));
+        return std::to_string(static_cast<std::int32_t>(kzreg::DwordOf(value.data)));
     }
     if (value.type == kzreg::TypeSz)
         return std::string(reinterpret_cast<const char*>(value.data.data()),
@@ -172,8 +170,7 @@ int Add(const KeyArgument& key, const std::string& name, const std::string& type
         if (!ParseDword(data, n))
             return Fail(BadUsage, "not a 32-bit number: \"" + data + "\" (decimal, negative or 0x hex)");
         value.type = kzreg::TypeDword;
-        value.data = {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
-                      static_cast<unsigned char>(n >> 16), static_cast<unsigned char>(n >> 24)};
+        value.data = kzreg::DwordData(n);
     } else if (type == "sz") {
         value.type = kzreg::TypeSz;
         value.data.assign(data.begin(), data.end());
