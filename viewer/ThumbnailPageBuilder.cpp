@@ -2,15 +2,17 @@
 
 #include "Desktop.h"
 #include "ImageFileName.h"
-#include "PageText.h"
+#include "HtmlText.h"
 #include "ImageDocument.h"
 #include "SettingsKeys.h"
 #include "TextFile.h"
+#include "WaitCursor.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +84,7 @@ constexpr char kBuiltInTemplate[] =
 static_assert(sizeof kBuiltInTemplate - 1 == 942);
 
 constexpr char kTitlePlaceholder[] = "[THUMBNAIL_DIRECTORY]";
+constexpr char kTablePlaceholder[] = "[THUMBNAILS]";
 // A template file is user-edited text; anything this big is not one.
 constexpr std::size_t kTemplateLimit = 16u << 20;
 
@@ -118,7 +121,7 @@ std::string Folded(std::string text)
 }
 
 // Hands out thumbnail titles: the first image keeps its natural title, later images whose
-// titles clash (a.bmp after a.png) get "_2", "_3" … appended, skipping every natural title of
+// titles clash (a.bmp after a.png) get "-2", "-3" … appended, skipping every natural title of
 // the folder. Compared ignoring case, since pages are often copied to such file systems.
 class ThumbnailTitles {
 public:
@@ -133,7 +136,7 @@ public:
         const std::string natural = NaturalThumbnailTitle(fileName);
         std::string title = natural;
         for (int n = 2; m_used.count(Folded(title)) || (n > 2 && m_natural.count(Folded(title))); ++n)
-            title = natural + "_" + std::to_string(n);
+            title = natural + "-" + std::to_string(n);
         m_used.insert(Folded(title));
         return title;
     }
@@ -153,7 +156,7 @@ bool IsCurrentDirectory(const std::string& dir)
 
 std::string Escaped(const std::string& text)
 {
-    return pagetext::EscapeHtml(text);
+    return html::Escape(text);
 }
 
 } // namespace
@@ -162,7 +165,7 @@ ThumbnailPageBuilder::ThumbnailPageBuilder(platform::Desktop& desktop) : m_deskt
 
 ThumbnailPageBuilder::~ThumbnailPageBuilder() = default;
 
-const char* ThumbnailPageBuilder::GetBuiltInTemplate()
+const char* ThumbnailPageBuilder::BuiltInTemplate()
 {
     return kBuiltInTemplate;
 }
@@ -188,7 +191,7 @@ bool ThumbnailPageBuilder::LoadTemplate()
         if (store.GetValueString(KeyName(settings::InstallPath), installPath.data())) {
             std::string path = installPath.data();
             if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-            path += kTemplateFileName;
+            path += kTemplateName;
             if (installPath[0] && path.size() < sizeof m_templatePath) {
                 std::strcpy(m_templatePath, path.c_str());
                 std::string text;
@@ -237,10 +240,8 @@ bool ThumbnailPageBuilder::SetThumbnailSettings(int width, int height, int colum
 
 bool ThumbnailPageBuilder::Build(const char* directory)
 {
-    m_desktop.SetCursor(platform::CursorShape::Wait);
-    const bool built = BuildPage(directory);
-    m_desktop.SetCursor(platform::CursorShape::Arrow);
-    return built;
+    WaitCursor wait(m_desktop);
+    return BuildPage(directory);
 }
 
 bool ThumbnailPageBuilder::BuildPage(const char* directory)
@@ -252,8 +253,8 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
     if (!CKzDir::IsDirectory(dir.c_str())) return false;
     CKzDir::SetDirectory(dir.c_str());
     if (!IsCurrentDirectory(dir)) return false;
-    CKzDir::CreateDirectoryA((std::string(kThumbnailFolder) + "/").c_str());
-    if (!CKzDir::DirectoryExists(kThumbnailFolder)) return false;
+    CKzDir::CreateDirectoryA((std::string(kThumbFolder) + "/").c_str());
+    if (!CKzDir::DirectoryExists(kThumbFolder)) return false;
 
     CKzDirList list;
     list.Open((dir.back() == '/' ? dir : dir + "/").c_str(), IsImageFileName);
@@ -275,10 +276,10 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
     const int tables = FillPlaceholders(page, values);
     if (count == 0) {
         // Only goes when empty: thumbnails of an earlier build stay.
-        ::rmdir(kThumbnailFolder);
+        ::rmdir(kThumbFolder);
         return false;
     }
-    return tables == 1 && ReplaceTextFile(kPageFileName, page.c_str());
+    return tables == 1 && ReplaceTextFile(kPageName, page.c_str());
 }
 
 std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(const CKzDirList& list)
@@ -290,7 +291,7 @@ std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(co
         const std::string path = list.GetFileName(i);
         Entry entry{FileNameOf(path), {}};
         if (document.Load(path.c_str())) {
-            entry.thumbnail = std::string(kThumbnailFolder) + "/" + titles.Assign(entry.fileName) + ".jpg";
+            entry.thumbnail = std::string(kThumbFolder) + "/" + titles.Assign(entry.fileName) + ".jpg";
             // A thumbnail that cannot be sized or written still gets its cells.
             document.FitInto(m_thumbWidth, m_thumbHeight, true);
             document.SaveAs(entry.thumbnail.c_str(), SaveJpg);
@@ -315,9 +316,9 @@ std::string ThumbnailPageBuilder::BuildTable(const std::vector<Entry>& entries, 
         if (entry.thumbnail.empty()) continue;
         const std::string name = Escaped(entry.fileName);
         table.append("\t<td class=\"thumbimage\"><a href=\"")
-            .append(pagetext::EncodeUrlPath(entry.fileName))
+            .append(html::EncodeLink(entry.fileName))
             .append("\"><img src=\"")
-            .append(pagetext::EncodeUrlPath(entry.thumbnail))
+            .append(html::EncodeLink(entry.thumbnail))
             .append("\" alt=\"")
             .append(name)
             .append("\" border=\"0\"></a></td>\n");
@@ -349,7 +350,27 @@ int ThumbnailPageBuilder::FillPlaceholders(CKzString& page, const PageValues& va
         {"[CREATION_MINUTE]", std::to_string(values.minute)},
         {"[CREATION_SECOND]", std::to_string(values.second)},
         {"[THUMBNAIL_COUNT]", std::to_string(values.imageCount)},
+        {kTablePlaceholder, values.table},
     };
-    for (const auto& [placeholder, text] : texts) page.Replace(placeholder, text.c_str());
-    return page.Replace("[THUMBNAILS]", values.table.c_str());
+    // One pass over the template, so that inserted text (a directory called "[THUMBNAILS]") is
+    // never taken for a placeholder itself.
+    const std::string_view in(page.c_str(), std::size_t(page.GetLength()));
+    std::string out;
+    out.reserve(in.size() + values.table.size());
+    int tables = 0;
+    for (std::size_t i = 0; i < in.size();) {
+        const auto* match = in[i] != '[' ? nullptr
+                                         : std::find_if(std::begin(texts), std::end(texts), [&](const auto& entry) {
+                                               return in.substr(i).starts_with(entry.first);
+                                           });
+        if (match && match != std::end(texts)) {
+            out += match->second;
+            i += std::strlen(match->first);
+            tables += match->first == std::string_view(kTablePlaceholder);
+        } else {
+            out += in[i++];
+        }
+    }
+    page = out.c_str();
+    return tables;
 }

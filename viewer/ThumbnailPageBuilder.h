@@ -11,15 +11,17 @@ namespace platform {
 class Desktop;
 }
 
-// The page template's file name in the install folder.
-inline constexpr char kTemplateFileName[] = "template.html";
-inline constexpr char kThumbnailFolder[] = "thumbs_vistrel";
-inline constexpr char kPageFileName[] = "thumbnails.html";
-
 class ThumbnailPageBuilder {
 public:
+    static constexpr const char* kThumbFolder = "thumbs_vistrel";
+    static constexpr const char* kPageName = "thumbnails.html";
+    // The page template's file name in the install folder.
+    static constexpr const char* kTemplateName = "template.html";
+
     // desktop shows the wait cursor during a build.
     explicit ThumbnailPageBuilder(platform::Desktop& desktop);
+    ThumbnailPageBuilder(const ThumbnailPageBuilder&) = delete;
+    ThumbnailPageBuilder& operator=(const ThumbnailPageBuilder&) = delete;
     virtual ~ThumbnailPageBuilder();
 
     // Reads the thumbnail settings and the template file; the built-in template stands in for
@@ -41,7 +43,7 @@ public:
     int GetThumbColumns() const { return m_thumbColumns; }
 
     // The template the program carries, with "%s" where the page title goes.
-    static const char* GetBuiltInTemplate();
+    static const char* BuiltInTemplate();
 
     // One listed image: its file name and, when it could be decoded, its thumbnail's path
     // relative to the page (empty when it could not).
@@ -59,7 +61,8 @@ public:
         int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
         std::string table;
     };
-    // Replaces every placeholder in order; returns how many "[THUMBNAILS]" were replaced.
+    // Replaces every placeholder in one pass over the page; returns how many "[THUMBNAILS]" were
+    // replaced.
     static int FillPlaceholders(CKzString& page, const PageValues& values);
     // The last component of a directory path, or the whole path when it has no separator
     // after its first character.

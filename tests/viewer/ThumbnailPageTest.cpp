@@ -1,5 +1,5 @@
 #include "FakePlatform.h"
-#include "PageText.h"
+#include "HtmlText.h"
 #include "Picture.h"
 #include "ThumbnailPageBuilder.h"
 #include "TestSupport.h"
@@ -41,12 +41,12 @@ protected:
     TempDir photos;
     testsupport::FakeDesktop desktop;
     ThumbnailPageBuilder builder{desktop};
-    fs::path startDir = fs::current_path();
 
     void SetUp() override { setenv("KZUTIL_REGISTRY_DIR", store.file("registry").c_str(), 1); }
     void TearDown() override
     {
-        fs::current_path(startDir);
+        // A build leaves the built (and soon removed) directory current.
+        fs::current_path(fs::temp_directory_path());
         unsetenv("KZUTIL_REGISTRY_DIR");
     }
 
@@ -61,7 +61,7 @@ protected:
     void UseTemplate(const std::string& text)
     {
         Install(install.path().string());
-        testsupport::WriteFile(install.path() / kTemplateFileName, text);
+        testsupport::WriteFile(install.path() / ThumbnailPageBuilder::kTemplateName, text);
         ASSERT_TRUE(builder.LoadTemplate());
     }
 
@@ -73,8 +73,8 @@ protected:
     void WriteBroken(const std::string& name) { testsupport::WriteFile(photos.path() / name, std::string("BM broken")); }
 
     bool Build() { return builder.Build(photos.path().c_str()); }
-    std::string Page() const { return ReadText(photos.path() / kPageFileName); }
-    fs::path Thumbs() const { return photos.path() / kThumbnailFolder; }
+    std::string Page() const { return ReadText(photos.path() / ThumbnailPageBuilder::kPageName); }
+    fs::path Thumbs() const { return photos.path() / ThumbnailPageBuilder::kThumbFolder; }
 };
 
 Picture LoadPicture(const fs::path& path)
@@ -109,7 +109,7 @@ bool HavePython()
 
 TEST(ThumbnailTemplate, BuiltInTextHasItsShape)
 {
-    const std::string text = ThumbnailPageBuilder::GetBuiltInTemplate();
+    const std::string text = ThumbnailPageBuilder::BuiltInTemplate();
     EXPECT_EQ(text.size(), 942u);
     EXPECT_EQ(CountOf(text, "\n"), 60);
     EXPECT_NE(text.back(), '\n');
@@ -135,7 +135,7 @@ TEST_F(ThumbnailPageTest, WithoutSettingsTheBuiltInTemplateAndDefaultsApply)
     EXPECT_TRUE(builder.LoadTemplate());
     EXPECT_FALSE(builder.TemplateFileExists());
     EXPECT_STREQ(builder.GetTemplatePath(), "");
-    std::string expected = ThumbnailPageBuilder::GetBuiltInTemplate();
+    std::string expected = ThumbnailPageBuilder::BuiltInTemplate();
     expected.replace(expected.find("%s"), 2, "[THUMBNAIL_DIRECTORY]");
     EXPECT_EQ(builder.GetTemplateText(), expected);
     EXPECT_EQ(builder.GetThumbWidth(), 120);
@@ -151,17 +151,17 @@ TEST_F(ThumbnailPageTest, TemplateFileAndSettingsAreRead)
     SetInt("ThumbWidth", 200);
     SetInt("ThumbHeight", 0);
     SetInt("ThumbColumns", -3);
-    testsupport::WriteFile(install.path() / kTemplateFileName, std::string("<p>[THUMBNAILS]</p>\r\n100%"));
+    testsupport::WriteFile(install.path() / ThumbnailPageBuilder::kTemplateName, std::string("<p>[THUMBNAILS]</p>\r\n100%"));
     EXPECT_TRUE(builder.LoadTemplate());
     EXPECT_TRUE(builder.TemplateFileExists());
-    EXPECT_EQ(builder.GetTemplatePath(), install.file(kTemplateFileName));
+    EXPECT_EQ(builder.GetTemplatePath(), install.file(ThumbnailPageBuilder::kTemplateName));
     EXPECT_STREQ(builder.GetTemplateText(), "<p>[THUMBNAILS]</p>\r\n100%");
     EXPECT_EQ(builder.GetThumbWidth(), 200);
     EXPECT_EQ(builder.GetThumbHeight(), 120);
     EXPECT_EQ(builder.GetThumbColumns(), 6);
 
     // An empty file still exists, but the built-in text stands in for it.
-    testsupport::WriteFile(install.path() / kTemplateFileName, std::string());
+    testsupport::WriteFile(install.path() / ThumbnailPageBuilder::kTemplateName, std::string());
     EXPECT_TRUE(builder.LoadTemplate());
     EXPECT_TRUE(builder.TemplateFileExists());
     EXPECT_EQ(CountOf(builder.GetTemplateText(), "<title>[THUMBNAIL_DIRECTORY]</title>"), 1);
@@ -175,15 +175,15 @@ TEST_F(ThumbnailPageTest, RestoreWritesTheShippedTemplate)
     EXPECT_FALSE(builder.TemplateFileExists());
     EXPECT_TRUE(builder.RestoreTemplate());
     EXPECT_TRUE(builder.TemplateFileExists());
-    const std::string written = ReadText(install.path() / kTemplateFileName);
-    EXPECT_EQ(written, ReadText(fs::path(VISTREL_SOURCE_DIR) / "resources" / kTemplateFileName));
+    const std::string written = ReadText(install.path() / ThumbnailPageBuilder::kTemplateName);
+    EXPECT_EQ(written, ReadText(fs::path(VISTREL_SOURCE_DIR) / "resources" / ThumbnailPageBuilder::kTemplateName));
     EXPECT_EQ(written.size(), 942u - 2 + 21);
     EXPECT_EQ(written, builder.GetTemplateText());
     // A user's edits are replaced.
-    testsupport::WriteFile(install.path() / kTemplateFileName, std::string("mine [THUMBNAILS]"));
+    testsupport::WriteFile(install.path() / ThumbnailPageBuilder::kTemplateName, std::string("mine [THUMBNAILS]"));
     EXPECT_TRUE(builder.LoadTemplate());
     EXPECT_TRUE(builder.RestoreTemplate());
-    EXPECT_EQ(ReadText(install.path() / kTemplateFileName), written);
+    EXPECT_EQ(ReadText(install.path() / ThumbnailPageBuilder::kTemplateName), written);
 }
 
 TEST_F(ThumbnailPageTest, InstallPathTooLongForAPathCountsAsMissing)
@@ -234,7 +234,7 @@ TEST(ThumbnailPlaceholders, AreFilledInOrderWithoutLeadingZeros)
     CKzString title = "[THUMBNAIL_DIRECTORY_NAME] [THUMBNAILS]";
     values.directory = "/x/<b>&[THUMBNAILS]";
     EXPECT_EQ(ThumbnailPageBuilder::FillPlaceholders(title, values), 1);
-    EXPECT_STREQ(title, "&lt;b&gt;&amp;&#91;THUMBNAILS] <table>100%</table>");
+    EXPECT_STREQ(title, "&lt;b&gt;&amp;[THUMBNAILS] <table>100%</table>");
 }
 
 TEST(ThumbnailPlaceholders, DirectoryNameIsTheLastComponent)
@@ -276,14 +276,14 @@ TEST(ThumbnailTable, AlternatesImageRowsWithCaptionRows)
 
 TEST(PageText, EscapesMarkupAndEncodesLinks)
 {
-    EXPECT_EQ(pagetext::EscapeHtml("it's <b>?.jpg"), "it&#39;s &lt;b&gt;?.jpg");
-    EXPECT_EQ(pagetext::EscapeHtml("R&D #1 \"q\" 100%.jpg"), "R&amp;D #1 &quot;q&quot; 100%.jpg");
-    EXPECT_EQ(pagetext::EscapeHtml("caf\xc3\xa9 \xf0\x9f\x93\xb7"), "caf&#233; &#128247;");
+    EXPECT_EQ(html::Escape("it's <b>?.jpg"), "it&#39;s &lt;b&gt;?.jpg");
+    EXPECT_EQ(html::Escape("R&D #1 \"q\" 100%.jpg"), "R&amp;D #1 &quot;q&quot; 100%.jpg");
+    EXPECT_EQ(html::Escape("caf\xc3\xa9 \xf0\x9f\x93\xb7"), "caf&#233; &#128247;");
     // Bytes that are not UTF-8 are read as Latin-1, one character each.
-    EXPECT_EQ(pagetext::EscapeHtml("\xe9t\xe9 \xc3 \xed\xa0\x80"), "&#233;t&#233; &#195; &#237;&#160;&#128;");
-    EXPECT_EQ(pagetext::EncodeUrlPath("thumbs_vistrel/it's <b>?.jpg"), "thumbs_vistrel/it%27s%20%3Cb%3E%3F.jpg");
-    EXPECT_EQ(pagetext::EncodeUrlPath("R&D #1+a=b;c\\d%.jpg"), "R%26D%20%231%2Ba%3Db%3Bc%5Cd%25.jpg");
-    EXPECT_EQ(pagetext::EncodeUrlPath("caf\xc3\xa9~-_.x"), "caf%C3%A9~-_.x");
+    EXPECT_EQ(html::Escape("\xe9t\xe9 \xc3 \xed\xa0\x80"), "&#233;t&#233; &#195; &#237;&#160;&#128;");
+    EXPECT_EQ(html::EncodeLink("thumbs_vistrel/it's <b>?.jpg"), "thumbs_vistrel/it%27s%20%3Cb%3E%3F.jpg");
+    EXPECT_EQ(html::EncodeLink("R&D #1+a=b;c\\d%.jpg"), "R%26D%20%231%2Ba%3Db%3Bc%5Cd%25.jpg");
+    EXPECT_EQ(html::EncodeLink("caf\xc3\xa9~-_.x"), "caf%C3%A9~-_.x");
 }
 
 TEST_F(ThumbnailPageTest, MixedFolderGivesAPageWhoseLinksAllResolve)
@@ -293,7 +293,7 @@ TEST_F(ThumbnailPageTest, MixedFolderGivesAPageWhoseLinksAllResolve)
     WriteImage("a.png", 50, 50); // bitmap content: the name's extension only gets it listed
     WriteImage("a.bmp", 400, 300);
     WriteImage("A.tif", 300, 400);
-    WriteImage("a_2.gif", 10, 20);
+    WriteImage("a-2.gif", 10, 20);
     WriteImage("my.photo.jpg", 8, 8);
     WriteImage("caf\xc3\xa9 \xc2\xb5.bmp", 8, 8);
     WriteImage("\xe9t\xe9.bmp", 8, 8);
@@ -310,12 +310,12 @@ TEST_F(ThumbnailPageTest, MixedFolderGivesAPageWhoseLinksAllResolve)
     EXPECT_EQ(CountOf(page, "thumbtext"), 13); // the broken file has no cells
 
     // Name order is byte order: "A.tif" first keeps A.jpg; a.bmp and a.png clash with it and
-    // skip a_2.jpg, which belongs to a_2.gif.
+    // skip a-2.jpg, which belongs to a-2.gif.
     EXPECT_EQ(LoadPicture(Thumbs() / "A.jpg").GetWidth(), 90);
-    EXPECT_EQ(LoadPicture(Thumbs() / "a_3.jpg").GetHeight(), 90);  // a.bmp, 400 x 300
-    EXPECT_EQ(LoadPicture(Thumbs() / "a_4.jpg").GetWidth(), 120); // a.png, 50 x 50
-    EXPECT_EQ(LoadPicture(Thumbs() / "a_4.jpg").GetHeight(), 120);
-    EXPECT_EQ(LoadPicture(Thumbs() / "a_2.jpg").GetWidth(), 60);
+    EXPECT_EQ(LoadPicture(Thumbs() / "a-3.jpg").GetHeight(), 90);  // a.bmp, 400 x 300
+    EXPECT_EQ(LoadPicture(Thumbs() / "a-4.jpg").GetWidth(), 120); // a.png, 50 x 50
+    EXPECT_EQ(LoadPicture(Thumbs() / "a-4.jpg").GetHeight(), 120);
+    EXPECT_EQ(LoadPicture(Thumbs() / "a-2.jpg").GetWidth(), 60);
     EXPECT_TRUE(fs::exists(Thumbs() / "my.jpg"));
     EXPECT_FALSE(fs::exists(Thumbs() / "broken.jpg"));
     EXPECT_NE(page.find("<a href=\"100%25.jpg\">"), std::string::npos);
@@ -323,7 +323,7 @@ TEST_F(ThumbnailPageTest, MixedFolderGivesAPageWhoseLinksAllResolve)
 
     if (!HavePython()) GTEST_SKIP() << "python3 is needed to check the page";
     int status = -1;
-    const std::vector<std::string> found = CheckPage(photos.path() / kPageFileName, status);
+    const std::vector<std::string> found = CheckPage(photos.path() / ThumbnailPageBuilder::kPageName, status);
     EXPECT_EQ(status, 0);
     std::multiset<std::string> captions, alts;
     for (const std::string& line : found) {
@@ -333,7 +333,7 @@ TEST_F(ThumbnailPageTest, MixedFolderGivesAPageWhoseLinksAllResolve)
         if (line.rfind("alt ", 0) == 0) alts.insert(line.substr(4));
     }
     const std::multiset<std::string> expected = {
-        "100%.jpg", "A.tif", "R&D #1.jpg", "a b.jpg", "a.bmp", "a.png", "a_2.gif", "back\\slash.bmp", "caf\xc3\xa9 \xc2\xb5.bmp",
+        "100%.jpg", "A.tif", "R&D #1.jpg", "a b.jpg", "a.bmp", "a.png", "a-2.gif", "back\\slash.bmp", "caf\xc3\xa9 \xc2\xb5.bmp",
         "it's <b>?.jpg", "my.photo.jpg", "quote\"d.jpg", "\xc3\xa9t\xc3\xa9.bmp"};
     EXPECT_EQ(captions, expected);
     EXPECT_EQ(alts, expected);
@@ -352,7 +352,7 @@ TEST_F(ThumbnailPageTest, SevenImagesInSixColumnsWithTheBuiltInTemplate)
     if (!HavePython()) GTEST_SKIP() << "python3 is needed to check the page";
     int status = -1;
     std::vector<std::string> rows;
-    for (const std::string& line : CheckPage(photos.path() / kPageFileName, status))
+    for (const std::string& line : CheckPage(photos.path() / ThumbnailPageBuilder::kPageName, status))
         if (line.rfind("row ", 0) == 0 || line.rfind("broken", 0) == 0 || line.rfind("error", 0) == 0)
             rows.push_back(line);
     EXPECT_EQ(status, 0);
@@ -364,7 +364,7 @@ TEST_F(ThumbnailPageTest, EmptyMissingOrImagelessFoldersGiveNothing)
     builder.LoadTemplate();
     EXPECT_FALSE(Build());
     EXPECT_FALSE(fs::exists(Thumbs()));
-    EXPECT_FALSE(fs::exists(photos.path() / kPageFileName));
+    EXPECT_FALSE(fs::exists(photos.path() / ThumbnailPageBuilder::kPageName));
 
     testsupport::WriteFile(photos.path() / "readme.txt", std::string("x"));
     EXPECT_FALSE(Build());
@@ -391,10 +391,10 @@ TEST_F(ThumbnailPageTest, NoPageWithoutExactlyOneTablePlaceholder)
 
     UseTemplate("[THUMBNAILS] and [THUMBNAILS]");
     EXPECT_FALSE(Build());
-    EXPECT_FALSE(fs::exists(photos.path() / kPageFileName));
+    EXPECT_FALSE(fs::exists(photos.path() / ThumbnailPageBuilder::kPageName));
     UseTemplate("no table");
     EXPECT_FALSE(Build());
-    EXPECT_FALSE(fs::exists(photos.path() / kPageFileName));
+    EXPECT_FALSE(fs::exists(photos.path() / ThumbnailPageBuilder::kPageName));
     UseTemplate("<p>[THUMBNAILS]</p>");
     EXPECT_TRUE(Build());
 }

@@ -1,0 +1,16 @@
+// Making arbitrary names safe inside an HTML page.
+#pragma once
+
+#include <string>
+
+namespace html {
+
+// For element text and quoted attribute values. Markup characters become character references,
+// and so does every non-ASCII character, which keeps names readable whatever charset the page declares: valid
+// UTF-8 by its code point, any other byte as a Latin-1 character.
+std::string Escape(const std::string& text);
+// For a relative link: every byte outside letters, digits, "-._~" and "/" is percent-encoded,
+// so that names with spaces, "%", "#" or "?" still lead to their file.
+std::string EncodeLink(const std::string& path);
+
+} // namespace html
