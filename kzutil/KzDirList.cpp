@@ -41,6 +41,7 @@ CKzDirList& CKzDirList::operator=(const CKzDirList& other)
     m_count = other.m_count;
     std::memcpy(m_dir, other.m_dir, sizeof m_dir);
     m_entries = other.m_entries;
+    m_paths = other.m_paths;
     return *this;
 }
 
@@ -49,24 +50,30 @@ CKzDirList::~CKzDirList()
     Close();
 }
 
-// Calls visit(fullPath, date) for every plain file the filter keeps; date is only looked up
-// when visit asks for it. The filter sees every entry, directories included.
+// Calls visit(fullPath, length, date) for every plain file the filter keeps; date is only
+// looked up when visit asks for it. The filter sees every entry, directories included.
 template <typename Visit>
 bool CKzDirList::Enumerate(const char* dir, FileFilter filter, Visit visit) const
 {
-    std::string base(dir);
-    if (!kzpath::EndsWithSeparator(base)) base += kzpath::kSeparator;
-    DIR* handle = ::opendir(base.c_str());
+    char path[kzpath::kMaxPath];
+    size_t base = kzpath::Put(path, sizeof path, dir)[0] ? std::strlen(path) : 0;
+    if (base == 0) return false;
+    if (!kzpath::IsSeparator(path[base - 1])) {
+        if (base + 1 >= sizeof path) return false;
+        path[base++] = kzpath::kSeparator;
+        path[base] = '\0';
+    }
+    DIR* handle = ::opendir(path);
     if (!handle) return false;
     int fd = ::dirfd(handle);
     while (const dirent* entry = ::readdir(handle)) {
-        std::string path = base + entry->d_name;
-        if (path.size() >= kzpath::kMaxPath) continue;
-        bool kept = !filter || filter(path.c_str());
-        if (!kept) continue;
+        size_t length = base + std::strlen(entry->d_name);
+        if (length >= sizeof path) continue;
+        std::memcpy(path + base, entry->d_name, length - base + 1);
+        if (filter && !filter(path)) continue;
         long date = 0;
         if (KindOf(fd, entry, visit.wantsDate ? &date : nullptr) != Kind::File) continue;
-        if (!visit(path, date)) break;
+        if (!visit(path, length, date)) break;
     }
     ::closedir(handle);
     return true;
@@ -78,7 +85,7 @@ int CKzDirList::GetFileCount(const char* dir, FileFilter filter) const
     struct Counter {
         bool wantsDate = false;
         int* count;
-        bool operator()(const std::string&, long) { return ++*count < INT32_MAX; }
+        bool operator()(const char*, size_t, long) { return ++*count < INT32_MAX; }
     };
     int count = 0;
     return Enumerate(dir, filter, Counter{false, &count}) ? count : -1;
@@ -101,17 +108,20 @@ bool CKzDirList::Open(const char* dir, FileFilter filter)
     // between simply shrink the list, so no entry is ever left unfilled.
     m_entries.clear();
     m_entries.reserve(size_t(m_count));
+    m_paths.clear();
+    m_paths.reserve(size_t(m_count) * (base.size() + 16));
     struct Collector {
         bool wantsDate = true;
-        std::vector<Entry>* entries;
+        CKzDirList* list;
         size_t limit;
-        bool operator()(const std::string& path, long date)
+        bool operator()(const char* path, size_t length, long date)
         {
-            entries->push_back({path, date});
-            return entries->size() < limit;
+            list->m_entries.push_back({list->m_paths.size(), date});
+            list->m_paths.append(path, length + 1);
+            return list->m_entries.size() < limit;
         }
     };
-    bool listed = Enumerate(m_dir, filter, Collector{true, &m_entries, size_t(m_count)});
+    bool listed = Enumerate(m_dir, filter, Collector{true, this, size_t(m_count)});
     if (!listed || m_entries.empty()) {
         Close();
         m_count = listed ? 0 : -1;
@@ -126,6 +136,8 @@ void CKzDirList::Close()
 {
     m_entries.clear();
     m_entries.shrink_to_fit();
+    m_paths.clear();
+    m_paths.shrink_to_fit();
     m_open = false;
     m_count = 0;
     m_dir[0] = '\0';
@@ -135,7 +147,7 @@ const char* CKzDirList::GetFileName(int index) const
 {
     static char buffer[260];
     std::memset(buffer, 0, sizeof buffer);
-    if (index >= 0 && index < m_count) kzpath::Put(buffer, sizeof buffer, m_entries[size_t(index)].path);
+    if (index >= 0 && index < m_count) kzpath::Put(buffer, sizeof buffer, m_paths.c_str() + m_entries[size_t(index)].offset);
     return buffer;
 }
 
@@ -147,7 +159,7 @@ long CKzDirList::GetFileDate(int index) const
 bool CKzDirList::OutOfOrder(ESort order, const Entry& a, const Entry& b) const
 {
     switch (order) {
-    case SortByName: return std::strcmp(a.path.c_str(), b.path.c_str()) > 0;
+    case SortByName: return std::strcmp(m_paths.c_str() + a.offset, m_paths.c_str() + b.offset) > 0;
     case SortByDate: return a.date < b.date;
     }
     return false;

@@ -161,8 +161,9 @@ public:
     void Sort(ESort order, SortProgress progress);
 
 private:
+    // Paths are kept one after another in m_paths, each with its terminator.
     struct Entry {
-        std::string path;
+        size_t offset = 0;
         long date = 0;
     };
     int GetFileCount(const char* dir, FileFilter filter) const;
@@ -174,6 +175,7 @@ private:
     int m_count = 0;
     char m_dir[260] = {};
     std::vector<Entry> m_entries;
+    std::string m_paths;
 };
 
 // Moves the process's current directory to the parent, the first child or a sibling. Siblings
