@@ -12,14 +12,21 @@
 
 namespace guitest {
 
-inline QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "vistrel_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+// One application for the whole test program. It ends in the test environment's tear-down:
+// left to static destruction it would outlive parts of Qt that its children still use.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
+    void TearDown() override { app.reset(); }
+
+private:
+    int argc = 1;
+    char name[18] = "vistrel_gui_tests";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+};
+
+inline ::testing::Environment* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // The first visible top-level widget of type W, or null.
 template <typename W>

@@ -35,14 +35,9 @@ int DarkPixels(const QImage& image, const QRect& rect)
     return dark;
 }
 
-class SplashWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override { guitest::App(); }
-};
-
 } // namespace
 
-TEST_F(SplashWindowTest, AboutIsBorderlessCentredAndClosesOnKey)
+TEST(SplashWindow, AboutIsBorderlessCentredAndClosesOnKey)
 {
     QRect geometry;
     Qt::WindowFlags flags;
@@ -92,7 +87,7 @@ TEST_F(SplashWindowTest, AboutIsBorderlessCentredAndClosesOnKey)
     EXPECT_EQ(DarkPixels(shown, QRect(15, 306, 400, 10)), 0);
 }
 
-TEST_F(SplashWindowTest, AboutClosesOnClick)
+TEST(SplashWindow, AboutClosesOnClick)
 {
     WhenShown<SplashWindow>([](SplashWindow* window) { QTest::mouseClick(window, Qt::RightButton); },
                             CloseSplashes);
@@ -100,7 +95,7 @@ TEST_F(SplashWindowTest, AboutClosesOnClick)
     EXPECT_EQ(FindShown<SplashWindow>(), nullptr);
 }
 
-TEST_F(SplashWindowTest, TimeOutClosesByItselfAndIgnoredClicksDoNot)
+TEST(SplashWindow, TimeOutClosesByItselfAndIgnoredClicksDoNot)
 {
     QFile file(QStringLiteral(":/vistrel/splash.bmp"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -125,7 +120,7 @@ TEST_F(SplashWindowTest, TimeOutClosesByItselfAndIgnoredClicksDoNot)
     EXPECT_EQ(FindShown<SplashWindow>(), nullptr);
 }
 
-TEST_F(SplashWindowTest, MissingArtworkShowsNoWindow)
+TEST(SplashWindow, MissingArtworkShowsNoWindow)
 {
     EXPECT_FALSE(qtui::ShowSplash({nullptr, 5, false, "a", "b", "c"}));
     EXPECT_EQ(FindShown<SplashWindow>(), nullptr);
