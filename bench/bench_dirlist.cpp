@@ -75,6 +75,7 @@ void Peer(benchmark::State& state, std::string command)
 // Keeps each benchmark's real time per iteration (in ms) for the ratio table.
 class Collector : public benchmark::ConsoleReporter {
 public:
+    Collector() : ConsoleReporter(::isatty(1) ? OO_Defaults : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)

@@ -56,8 +56,9 @@ template <typename Visit>
 bool CKzDirList::Enumerate(const char* dir, FileFilter filter, Visit visit) const
 {
     char path[kzpath::kMaxPath];
-    size_t base = kzpath::Put(path, sizeof path, dir)[0] ? std::strlen(path) : 0;
-    if (base == 0) return false;
+    size_t base = std::strlen(dir);
+    if (base == 0 || base >= sizeof path) return false;
+    std::memcpy(path, dir, base + 1);
     if (!kzpath::IsSeparator(path[base - 1])) {
         if (base + 1 >= sizeof path) return false;
         path[base++] = kzpath::kSeparator;

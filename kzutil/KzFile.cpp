@@ -73,6 +73,10 @@ bool CKzFile::Open(const char* path)
     do {
         m_fd = ::open(path, O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     } while (m_fd < 0 && errno == EINTR);
+    if (m_fd < 0 && m_wasReadOnly) {
+        SetReadOnly(path, true);
+        m_wasReadOnly = false;
+    }
     return m_fd >= 0;
 }
 

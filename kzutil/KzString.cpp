@@ -174,10 +174,16 @@ int CKzString::Format(const char* fmt, ...)
             return -1;
         }
         if (size_t(n) < size) {
-            Empty();
-            bool stored = Store(scratch, n);
+            // Allocated before the old text goes, so a failure keeps the previous content.
+            char* text = new (std::nothrow) char[size_t(n) + 1];
+            if (text) std::memcpy(text, scratch, size_t(n) + 1);
             delete[] scratch;
-            return stored ? n : -1;
+            if (!text) return -1;
+            delete[] m_text;
+            m_text = text;
+            m_length = n;
+            m_capacity = n + 1;
+            return n;
         }
         delete[] scratch;
         if (size > size_t(INT_MAX) / 2) return -1;

@@ -2,9 +2,13 @@
 
 #include "Clipboard.h"
 #include "Kzutil.h"
+#include "RasterDC.h"
 #include "ViewConstants.h"
+#include "ViewSizing.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -32,6 +36,40 @@ bool ImageDocument::Load(const char* path)
     return true;
 }
 
+bool ImageDocument::FitInto(int width, int height, bool keepAspect)
+{
+    if (!m_loaded || width <= 0 || height <= 0) return false;
+    int newWidth = width;
+    int newHeight = height;
+    if (keepAspect) {
+        const double box = double(width) / height;
+        const double ratio = double(m_picture.GetWidth()) / m_picture.GetHeight();
+        // At least one pixel, so that a long thin picture still gets a thumbnail.
+        if (box < ratio) newHeight = std::max(1, int(width / ratio));
+        else if (box > ratio) newWidth = std::max(1, int(height * ratio));
+    }
+    return m_picture.Resample(newWidth, newHeight, 0, nullptr);
+}
+
+bool ImageDocument::SaveAs(const char* path, int saveType)
+{
+    static constexpr struct {
+        const char* extension;
+        ImageFormat format;
+    } kTypes[kSaveTypes] = {
+        {"bmp", ImageFormat::Bmp}, {"gif", ImageFormat::Gif}, {"jpg", ImageFormat::Jpg}, {"pcx", ImageFormat::Pcx},
+        {"png", ImageFormat::Png}, {"tga", ImageFormat::Tga}, {"tif", ImageFormat::Tif},
+    };
+    if (!m_loaded || !FitsPathBuffer(path) || saveType < 0 || saveType >= kSaveTypes) return false;
+    std::strcpy(m_path, path);
+    const std::string target = CKzFilename::SetFileExtension(path, kTypes[saveType].extension);
+    if (target.empty()) return false;
+    Picture copy(m_picture);
+    if (saveType == SaveGif && copy.GetBpp() > 8 && !copy.DecreaseBpp(8, true, nullptr)) return false;
+    if (saveType == SaveJpg && copy.GetBpp() < 24 && !copy.IncreaseBpp(24)) return false;
+    return copy.Save(target, kTypes[saveType].format);
+}
+
 bool ImageDocument::CopyToClipboard(platform::Clipboard& clipboard) const
 {
     ByteBlock block = m_picture.CopyToGlobalHandle();
@@ -56,4 +94,15 @@ void ImageDocument::CreateBlank(int width, int height)
     m_info.height = height;
     m_info.bitsPerPixel = 24;
     m_info.fileSize = double(m_picture.GetWidth()) * m_picture.GetHeight() * (m_picture.GetBpp() / 8);
+}
+
+bool ImageDocument::DrawFitted(RasterDC& dc, int areaWidth, int areaHeight, int margin, int& drawnWidth,
+                               int& drawnHeight)
+{
+    if (!m_loaded) return false;
+    const view::Placement place =
+        view::PlaceInArea(m_picture.GetWidth(), m_picture.GetHeight(), areaWidth, areaHeight, margin);
+    drawnWidth = place.width;
+    drawnHeight = place.height;
+    return m_picture.Stretch(&dc, place.x, place.y, place.width, place.height);
 }

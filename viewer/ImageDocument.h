@@ -4,9 +4,14 @@
 #include "ImageInfo.h"
 #include "Picture.h"
 
+class RasterDC;
+
 namespace platform {
 class Clipboard;
 }
+
+// The file types of the Save As dialog, in the order of its list.
+enum SaveType { SaveBmp, SaveGif, SaveJpg, SavePcx, SavePng, SaveTga, SaveTif, kSaveTypes };
 
 class ImageDocument {
 public:
@@ -16,7 +21,16 @@ public:
     // Decodes the file whatever its extension says. A file that cannot be decoded leaves the
     // previous picture and its information as they were.
     bool Load(const char* path);
+    // Resamples the picture in place to width x height, or with keepAspect to the largest size
+    // of the picture's proportions that fits that box (smaller pictures are enlarged).
+    bool FitInto(int width, int height, bool keepAspect);
+    // Writes a copy in the format of saveType, with the extension replaced to match; the picture
+    // itself is never converted. The document's path becomes the given path.
+    bool SaveAs(const char* path, int saveType);
     bool CopyToClipboard(platform::Clipboard& clipboard) const;
+    // Draws the picture into an area of the device context at the origin, keeping its
+    // proportions (see view::PlaceInArea); reports the drawn size.
+    bool DrawFitted(RasterDC& dc, int areaWidth, int areaHeight, int margin, int& drawnWidth, int& drawnHeight);
     // A grey picture of the given size; the information then describes it, with no path.
     void CreateBlank(int width, int height);
     ImageInfo GetInfo() const { return m_info; }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -169,12 +170,28 @@ void BmpCodec::ReadIndexedPixels(ByteStream& in, const FileLayout& layout)
 {
     const std::uint64_t inFile = layout.ColourTableEntries();
     const std::uint64_t unread = inFile > header.colours ? inFile - header.colours : 0;
-    if (layout.compression != kCompressionNone && layout.compression != kCompressionRle8 &&
-        layout.compression != kCompressionRle4)
+    const bool rle = layout.compression == kCompressionRle8 || layout.compression == kCompressionRle4;
+    if (layout.compression != kCompressionNone && (!rle || layout.bitCount == 2))
         Fail("compression type not supported");
     if (!SeekToPixels(in, layout.start, layout.dataOffset, unread * layout.PaletteEntrySize())) return;
-    if (layout.compression == kCompressionNone) in.Read(info.pixels, 1, header.imageSize);
+    if (layout.bitCount == 2) ReadTwoBitPixels(in);
+    else if (layout.compression == kCompressionNone) in.Read(info.pixels, 1, header.imageSize);
     else DecodeRle(in, layout.compression == kCompressionRle4);
+}
+
+// 2-bit rows (a Windows CE depth) widened into the 4-bit picture, one index per nibble.
+void BmpCodec::ReadTwoBitPixels(ByteStream& in)
+{
+    const std::size_t width = std::size_t(header.width);
+    std::vector<std::uint8_t> row(((width * 2 + 31) / 32) * 4);
+    for (std::int32_t y = 0; y < header.height; ++y) {
+        if (in.Read(row.data(), 1, row.size()) != row.size()) return;
+        std::uint8_t* out = info.pixels + std::size_t(y) * info.rowStride;
+        for (std::size_t x = 0; x < width; ++x) {
+            const int index = (row[x / 4] >> (6 - 2 * (x & 3))) & 3;
+            out[x / 2] = std::uint8_t((x & 1) ? (out[x / 2] | index) : (index << 4));
+        }
+    }
 }
 
 void BmpCodec::ReadMaskedPixels(ByteStream& in, const FileLayout& layout)
@@ -324,7 +341,7 @@ bool BmpCodec::Decode(ByteStream& in)
         if (info.escape) Fail("Cancelled");
 
         switch (layout.bitCount) {
-        case 1: case 4: case 8:
+        case 1: case 2: case 4: case 8:
             ReadIndexedPixels(in, layout);
             break;
         case 16: case 32:
@@ -338,7 +355,7 @@ bool BmpCodec::Decode(ByteStream& in)
             break;
         }
         default:
-            // Depths without a layout of their own (0, 2, ...) keep the cleared image.
+            // Depths without a layout of their own keep the cleared image.
             break;
         }
         if (layout.topDown) Flip();

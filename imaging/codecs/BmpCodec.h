@@ -16,6 +16,7 @@ private:
     void ReadInfoHeader(ByteStream& in, FileLayout& layout);
     void ReadPalette(ByteStream& in, const FileLayout& layout);
     void ReadIndexedPixels(ByteStream& in, const FileLayout& layout);
+    void ReadTwoBitPixels(ByteStream& in);
     void ReadMaskedPixels(ByteStream& in, const FileLayout& layout);
     void DecodeRle(ByteStream& in, bool fourBit);
 };

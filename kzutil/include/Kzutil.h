@@ -95,6 +95,53 @@ public:
 // Settings store
 // ============================================================================================
 
+// Typed values under the keys of three roots of the settings store. Root names compare
+// exactly: "HKEY_CLASSES_ROOT" and "HKEY_LOCAL_MACHINE" name those roots, any other
+// non-empty text the current user's. Every operation is false at once when root, key or
+// name is empty, and a read succeeds only when the stored value has the type asked for.
+class KZUTIL_API CKzRegistry {
+public:
+    CKzRegistry() = default;
+    CKzRegistry(const CKzRegistry&) = default;
+    CKzRegistry& operator=(const CKzRegistry&) = default;
+    virtual ~CKzRegistry();
+
+    static bool GetValueInt(const char* root, const char* key, const char* name, int* value);
+    // Refuses strings stored with more than 65,535 bytes (terminator included); buffer must
+    // hold the stored size.
+    static bool GetValueString(const char* root, const char* key, const char* name, char* buffer);
+    // False when the value does not fit into size bytes.
+    static bool GetValueBinary(const char* root, const char* key, const char* name,
+                               unsigned char* buffer, int size);
+    // Writes create the key and every missing parent.
+    static bool SetValueInt(const char* root, const char* key, const char* name, int value);
+    static bool SetValueString(const char* root, const char* key, const char* name, const char* value);
+    static bool SetValueBinary(const char* root, const char* key, const char* name,
+                               const unsigned char* data, int size);
+};
+
+// The settings of one application under the current user's "Software\Marvensk\<app>" key.
+// The key is created at installation, never here: for an application without it every read
+// and write fails. A failed read leaves the caller's variable or buffer unchanged.
+class KZUTIL_API CKzAppSettings {
+public:
+    explicit CKzAppSettings(const char* appName);
+    CKzAppSettings(const CKzAppSettings&) = default;
+    CKzAppSettings& operator=(const CKzAppSettings&) = default;
+    virtual ~CKzAppSettings();
+
+    static bool IsAppInstalled(const char* appName);
+    // True for a value of any type.
+    bool IsValuePresent(const char* name) const;
+    bool GetValueInt(const char* name, int& value) const;
+    bool SetValueInt(const char* name, int value) const;
+    bool GetValueString(const char* name, char* buffer) const;
+    bool SetValueString(const char* name, const char* value) const;
+
+private:
+    CKzString m_appName; // empty when the application's key was missing at construction
+};
+
 // ============================================================================================
 // Command line
 // ============================================================================================

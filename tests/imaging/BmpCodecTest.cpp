@@ -231,6 +231,29 @@ TEST(BmpCodec, TopDownRowsEndBottomUp)
     EXPECT_EQ(Rgb(codec, 0, 0), 0x020202u);
 }
 
+TEST(BmpCodec, TwoBitRowsWidenToFourBits)
+{
+    InfoHeader h;
+    h.width = 5;
+    h.height = 2;
+    h.bits = 2;
+    // Row 0: indices 0 1 2 3 | 1; row 1: 3 3 3 3 | 3.
+    const Bytes pixels{0x1B, 0x40, 0, 0, 0xFF, 0xC0, 0, 0};
+    BmpCodec codec;
+    ASSERT_TRUE(DecodeBytes(codec, File(h, GreyPalette(4), pixels)));
+    EXPECT_EQ(codec.GetBpp(), 4u);
+    const int row0[] = {0, 1, 2, 3, 1};
+    for (int x = 0; x < 5; ++x) {
+        EXPECT_EQ(codec.GetPixelIndex(x, 0), row0[x]) << x;
+        EXPECT_EQ(codec.GetPixelIndex(x, 1), 3) << x;
+    }
+    EXPECT_EQ(Rgb(codec, 3, 0), 0x030303u);
+
+    h.compression = 1;
+    EXPECT_FALSE(DecodeBytes(codec, File(h, GreyPalette(4), pixels)));
+    EXPECT_STREQ(codec.GetLastError(), "compression type not supported");
+}
+
 TEST(BmpCodec, SixteenBitMasks)
 {
     InfoHeader h;

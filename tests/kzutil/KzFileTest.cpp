@@ -95,6 +95,13 @@ TEST(KzFile, ReadOnlyIsRestoredAfterWriting)
     file.Close();
     EXPECT_FALSE(CKzFile::IsFileReadOnly(other.c_str()));
 
+    // A failed opening leaves the permission as it found it.
+    std::string folder = dir.file("folder");
+    ASSERT_TRUE(CKzDir::CreateDirectoryA(folder.c_str()));
+    ASSERT_TRUE(CKzFile::SetReadOnly(folder.c_str(), true));
+    EXPECT_FALSE(file.Open(folder.c_str()));
+    EXPECT_TRUE(CKzFile::IsFileReadOnly(folder.c_str()));
+
     EXPECT_TRUE(CKzFile::Delete(path.c_str()));
     EXPECT_FALSE(CKzFile::FileExists(path.c_str()));
     EXPECT_FALSE(CKzFile::IsFileReadOnly(path.c_str()));

@@ -80,3 +80,77 @@ TEST(ImageDocument, ClipboardGetsThePackedBitmap)
     clipboard.accept = false;
     EXPECT_FALSE(doc.CopyToClipboard(clipboard));
 }
+
+namespace {
+
+// A loaded document of the given size and depth, from a bitmap in dir.
+void LoadPicture(ImageDocument& doc, const TempDir& dir, int width, int height, std::uint32_t bits = 24)
+{
+    Picture picture(width, height, bits);
+    if (bits <= 8) picture.SetGrayPalette();
+    const std::string path = dir.file("source.bmp");
+    ASSERT_TRUE(picture.Save(path, ImageFormat::Bmp));
+    ASSERT_TRUE(doc.Load(path.c_str()));
+}
+
+} // namespace
+
+TEST(ImageDocument, LoadRecordsTheFile)
+{
+    TempDir dir;
+    ImageDocument doc;
+    LoadPicture(doc, dir, 7, 5, 8);
+    ImageInfo info = doc.GetInfo();
+    EXPECT_TRUE(doc.IsLoaded());
+    EXPECT_EQ(std::string(doc.GetPath()), dir.file("source.bmp"));
+    EXPECT_EQ(std::string(info.path), dir.file("source.bmp"));
+    EXPECT_EQ(info.width, 7);
+    EXPECT_EQ(info.height, 5);
+    EXPECT_EQ(info.bitsPerPixel, 8);
+    EXPECT_EQ(info.fileSize, double(std::filesystem::file_size(dir.file("source.bmp"))));
+}
+
+TEST(ImageDocument, FitIntoKeepsProportions)
+{
+    TempDir dir;
+    struct {
+        int width, height, fittedWidth, fittedHeight;
+    } cases[] = {{400, 300, 120, 90}, {300, 400, 90, 120}, {60, 60, 120, 120}, {5000, 10, 120, 1}};
+    for (auto c : cases) {
+        ImageDocument doc;
+        LoadPicture(doc, dir, c.width, c.height);
+        ASSERT_TRUE(doc.FitInto(120, 120, true));
+        EXPECT_EQ(doc.GetPicture().GetWidth(), c.fittedWidth) << c.width << "x" << c.height;
+        EXPECT_EQ(doc.GetPicture().GetHeight(), c.fittedHeight) << c.width << "x" << c.height;
+    }
+    ImageDocument doc;
+    EXPECT_FALSE(doc.FitInto(120, 120, true));
+    LoadPicture(doc, dir, 400, 300);
+    ASSERT_TRUE(doc.FitInto(50, 70, false));
+    EXPECT_EQ(doc.GetPicture().GetWidth(), 50);
+    EXPECT_EQ(doc.GetPicture().GetHeight(), 70);
+    EXPECT_FALSE(doc.FitInto(0, 70, false));
+}
+
+TEST(ImageDocument, SaveAsConvertsACopyAndFixesTheExtension)
+{
+    TempDir dir;
+    ImageDocument doc;
+    EXPECT_FALSE(doc.SaveAs(dir.file("x.bmp").c_str(), SaveBmp));
+    LoadPicture(doc, dir, 30, 20, 8);
+    ASSERT_TRUE(doc.SaveAs(dir.file("b.png").c_str(), SaveJpg));
+    EXPECT_EQ(std::string(doc.GetPath()), dir.file("b.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("b.png")));
+    Picture written;
+    ASSERT_TRUE(written.Load(dir.file("b.jpg")));
+    EXPECT_EQ(written.GetType(), ImageFormat::Jpg);
+    EXPECT_EQ(written.GetBpp(), 24u);
+    EXPECT_EQ(doc.GetPicture().GetBpp(), 8u);
+
+    ASSERT_TRUE(doc.SaveAs(dir.file("c").c_str(), SaveBmp));
+    ASSERT_TRUE(written.Load(dir.file("c.bmp")));
+    EXPECT_EQ(written.GetBpp(), 8u);
+    EXPECT_FALSE(doc.SaveAs(dir.file("d.bmp").c_str(), -1));
+    EXPECT_FALSE(doc.SaveAs(dir.file("d.bmp").c_str(), kSaveTypes));
+    EXPECT_FALSE(doc.SaveAs("", SaveBmp));
+}

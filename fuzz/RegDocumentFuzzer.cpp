@@ -1,0 +1,18 @@
+// libFuzzer target: the settings store's REGEDIT4 reader on arbitrary file contents. Whatever
+// it reads must be written so that it reads back whole and unchanged.
+#include "KzRegDocument.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string root = "HKEY_CURRENT_USER";
+    kzreg::KzRegDocument document;
+    document.Parse(std::string(reinterpret_cast<const char*>(data), size), root);
+    const std::string written = document.Format(root);
+    kzreg::KzRegDocument again;
+    if (!again.Parse(written, root) || again.Format(root) != written) std::abort();
+    return 0;
+}

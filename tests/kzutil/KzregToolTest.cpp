@@ -1,0 +1,140 @@
+// The kzreg tool run as a separate program against the test's store.
+#include "Kzutil.h"
+#include "RegistryTestSupport.h"
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct Result {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ShellQuote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+} // namespace
+
+class Kzreg : public RegistryTest {
+protected:
+    Result Run(const std::vector<std::string>& args)
+    {
+        const std::string errFile = store.file("stderr.txt");
+        std::string command = ShellQuote(KZREG_PATH);
+        for (const std::string& arg : args) command += ' ' + ShellQuote(arg);
+        command += " 2>" + ShellQuote(errFile);
+        Result result;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return result;
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+        const int status = pclose(pipe);
+        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const auto err = testsupport::ReadFile(errFile);
+        result.err.assign(err.begin(), err.end());
+        return result;
+    }
+};
+
+TEST_F(Kzreg, AddAndQueryRoundTripAllThreeTypes)
+{
+    const std::string key = "HKEY_CURRENT_USER\\Software\\Marvensk\\Vistrel";
+    EXPECT_EQ(Run({"add", key, "InstallPath", "sz", "/opt/my \"v\" \\dir/"}).code, 0);
+    EXPECT_EQ(Run({"add", key, "Width", "dword", "-4"}).code, 0);
+    EXPECT_EQ(Run({"add", key, "Height", "dword", "0xffffffff"}).code, 0);
+    EXPECT_EQ(Run({"add", key, "Blob", "binary", "00,ff,7A"}).code, 0);
+
+    EXPECT_EQ(Run({"query", key, "InstallPath"}).out, "/opt/my \"v\" \\dir/\n");
+    EXPECT_EQ(Run({"query", key, "width"}).out, "-4\n");
+    EXPECT_EQ(Run({"query", key, "Height"}).out, "-1\n");
+    EXPECT_EQ(Run({"query", "HKCU\\Software\\Marvensk\\Vistrel", "Blob"}).out, "00ff7a\n");
+    EXPECT_EQ(Run({"query", key}).out, "[" + key + "]\n"
+                                       "InstallPath\tsz\t/opt/my \"v\" \\dir/\n"
+                                       "Width\tdword\t-4\n"
+                                       "Height\tdword\t-1\n"
+                                       "Blob\tbinary\t00ff7a\n");
+    EXPECT_EQ(Run({"query", "HKCU\\Software"}).out,
+              "[HKEY_CURRENT_USER\\Software]\n[HKEY_CURRENT_USER\\Software\\Marvensk]\n");
+
+    // What the tool wrote is what the library reads.
+    CKzAppSettings settings("Vistrel");
+    char text[64] = "";
+    int n = 0;
+    EXPECT_TRUE(settings.GetValueString("InstallPath", text));
+    EXPECT_STREQ(text, "/opt/my \"v\" \\dir/");
+    EXPECT_TRUE(settings.GetValueInt("Width", n));
+    EXPECT_EQ(n, -4);
+    unsigned char blob[3] = {};
+    EXPECT_TRUE(CKzRegistry::GetValueBinary("HKEY_CURRENT_USER", "Software\\Marvensk\\Vistrel", "Blob", blob, 3));
+    EXPECT_EQ(blob[2], 0x7a);
+}
+
+TEST_F(Kzreg, DeleteRemovesValuesAndWholeKeys)
+{
+    ASSERT_EQ(Run({"add", "HKLM\\A\\B", "x", "dword", "1"}).code, 0);
+    ASSERT_EQ(Run({"add", "HKLM\\A\\B\\C", "y", "dword", "2"}).code, 0);
+    EXPECT_EQ(Run({"delete", "HKLM\\A\\B", "x"}).code, 0);
+    Result again = Run({"delete", "HKLM\\A\\B", "x"});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_EQ(again.err, "kzreg: no value \"x\" in HKEY_LOCAL_MACHINE\\A\\B\n");
+    EXPECT_EQ(Run({"delete", "HKLM\\A\\B"}).code, 0);
+    EXPECT_EQ(Run({"query", "HKLM\\A\\B\\C"}).code, 1);
+    EXPECT_EQ(Run({"query", "HKLM\\A"}).out, "[HKEY_LOCAL_MACHINE\\A]\n");
+    EXPECT_EQ(Run({"delete", "HKLM\\A\\B"}).err, "kzreg: no key HKEY_LOCAL_MACHINE\\A\\B\n");
+}
+
+TEST_F(Kzreg, WrongUsageExplainsItself)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"query"},
+        {"list", "HKCU\\K"},
+        {"add", "HKCU\\K", "n", "dword"},
+        {"query", "HKCU\\K", "n", "extra"},
+    };
+    for (const auto& args : cases) {
+        const Result result = Run(args);
+        EXPECT_EQ(result.code, 2);
+        EXPECT_NE(result.err.find("usage: kzreg query"), std::string::npos);
+    }
+    struct Bad {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Bad bad[] = {
+        {{"query", "HKEY_NOWHERE\\K"}, "unknown root \"HKEY_NOWHERE\""},
+        {{"add", "HKCU\\A\\\\B", "n", "dword", "1"}, "invalid key"},
+        {{"add", "HKCU", "n", "dword", "1"}, "needs a key below the root"},
+        {{"add", "HKCU\\K", "n", "dword", "4294967296"}, "not a 32-bit number"},
+        {{"add", "HKCU\\K", "n", "dword", "12abc"}, "not a 32-bit number"},
+        {{"add", "HKCU\\K", "n", "binary", "abc"}, "not hex bytes"},
+        {{"add", "HKCU\\K", "n", "qword", "1"}, "unknown type \"qword\""},
+        {{"add", "HKCU\\K", "", "sz", "x"}, "invalid value name"},
+        {{"delete", "HKCU"}, "cannot be deleted"},
+    };
+    for (const Bad& b : bad) {
+        const Result result = Run(b.args);
+        EXPECT_EQ(result.code, 2) << b.message;
+        EXPECT_NE(result.err.find(b.message), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(StoreFile()));
+}
+
+TEST_F(Kzreg, UnwritableStoreIsExitCode3)
+{
+    std::filesystem::create_directories(StoreFile());
+    const Result result = Run({"add", "HKCU\\K", "n", "sz", "x"});
+    EXPECT_EQ(result.code, 3);
+    EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+    EXPECT_EQ(Run({"query", "HKCU\\K"}).code, 3);
+}

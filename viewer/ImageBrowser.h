@@ -1,0 +1,104 @@
+// The viewer's central object: the image files of one directory, the one being shown, its
+// decoded picture, and the view state that sizing, painting and the status bar read.
+#pragma once
+
+#include "ImageDocument.h"
+#include "Kzutil.h"
+#include "ViewSizing.h"
+
+namespace platform {
+class Clipboard;
+class Desktop;
+class StatusBar;
+class Window;
+} // namespace platform
+
+class ImageBrowser {
+public:
+    // Files in a directory above which listing it asks the user first.
+    static constexpr int kBigDirectory = 2500;
+
+    explicit ImageBrowser(platform::Desktop& desktop);
+    ImageBrowser(const ImageBrowser&) = delete;
+    ImageBrowser& operator=(const ImageBrowser&) = delete;
+    virtual ~ImageBrowser();
+
+    // Until a main window is set, listing and loading refuse to work.
+    bool SetWindows(platform::Window* main, platform::StatusBar* status);
+
+    bool LoadDirectory(const char* path, bool selectFirst);
+    bool LoadFile(const char* path);
+    bool ShowIndex(int index);
+    bool First();
+    bool Last();
+    bool Next();
+    bool Previous();
+    // Lists the directory again and shows the current file again, or the first one.
+    void Refresh();
+    bool HasCurrentImage() const;
+    bool CopyToClipboard(platform::Clipboard& clipboard) const;
+    bool SaveAs(const char* path, int saveType) { return m_document.SaveAs(path, saveType); }
+
+    const char* GetDirectory() const { return m_currentDirectory; }
+    // The name part of the shown file; "" before any.
+    const char* GetFileName() const;
+    // Directory and file name of the shown image; "" before any, or when it does not fit.
+    const char* GetCurrentPath() const;
+
+    // View (sizing, drawing, status texts)
+    void FitWindow();
+    // Draws the current image into the image area; reports the drawn size.
+    bool Draw(RasterDC& dc, int& drawnWidth, int& drawnHeight);
+    // The one outer size the main window may take.
+    view::Size GetSizeLimits() const;
+    // Each text stays valid until the same function is called again.
+    const char* GetImageInfoText();
+    const char* GetZoomText();
+    const char* GetPositionText();
+    const char* GetDirectoryText();
+
+    int GetViewWidth() const { return m_viewWidth; }
+    int GetViewHeight() const { return m_viewHeight; }
+    int GetFileCount() const { return m_fileCount; }
+    int GetCurrentIndex() const { return m_currentIndex; }
+    int GetZoomPercent() const { return m_zoomPercent; }
+    const char* GetCurrentFile() const { return m_currentFile; }
+    const ImageDocument& GetDocument() const { return m_document; }
+    bool GetDrawBorder() const { return m_drawBorder; }
+    void SetDrawBorder(bool draw) { m_drawBorder = draw; }
+    bool GetSortOnDate() const { return m_sortOnDate; }
+    void SetSortOnDate(bool byDate) { m_sortOnDate = byDate; }
+
+private:
+    bool MoveTo(int index);
+    void FallBack();
+    bool Reshow();
+    int FindInList(const char* path) const;
+
+    platform::Desktop& m_desktop;
+    int m_viewHeight = 0;
+    int m_viewWidth = 0;
+    int m_fileCount = -1;
+    int m_currentIndex = -1;
+    int m_zoomPercent = 100;
+    bool m_drawBorder = false;
+    bool m_sortOnDate = false;
+    platform::Window* m_mainWindow = nullptr;
+    platform::StatusBar* m_statusBar = nullptr;
+    int m_statusBarHeight = 0;
+    char m_currentDirectory[260] = {};
+    char m_currentFile[260] = {};
+    ImageDocument m_document;
+    CKzDirList m_fileList;
+
+    // Set while a failed step falls back, so that a failure inside the fallback ends it.
+    bool m_fallingBack = false;
+    // Counts successful loads, so that a fallback knows whether it showed anything.
+    unsigned m_loads = 0;
+
+    char m_infoText[64] = {};
+    char m_zoomText[16] = {};
+    char m_positionText[32] = {};
+    char m_directoryText[260] = {};
+    mutable char m_currentPath[260] = {};
+};

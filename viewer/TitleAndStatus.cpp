@@ -1,0 +1,34 @@
+#include "TitleAndStatus.h"
+
+#include "ImageBrowser.h"
+#include "SettingsKeys.h"
+#include "ViewConstants.h"
+#include "Window.h"
+
+#include <cstdio>
+
+void InitStatusBar(ImageBrowser& browser, platform::StatusBar& statusBar)
+{
+    statusBar.SetParts(view::kStatusPartEdges, view::kStatusParts);
+    statusBar.SetText(0, browser.GetImageInfoText());
+    // Stands until the first update, as wide as the widest zoom.
+    statusBar.SetText(1, "0000%");
+    statusBar.SetText(2, browser.GetPositionText());
+    statusBar.SetText(3, browser.GetDirectoryText());
+}
+
+void UpdateTitleAndStatus(ImageBrowser& browser, platform::Window& window, platform::StatusBar* statusBar)
+{
+    // Titles are cut to 259 characters.
+    char title[260];
+    if (browser.HasCurrentImage())
+        std::snprintf(title, sizeof title, "%s [%s]", settings::kAppName, browser.GetFileName());
+    else
+        std::snprintf(title, sizeof title, "%s", settings::kAppName);
+    window.SetTitle(title);
+    if (!statusBar) return;
+    statusBar->SetText(0, browser.GetImageInfoText());
+    statusBar->SetText(1, browser.GetZoomText());
+    statusBar->SetText(2, browser.GetPositionText());
+    statusBar->SetText(3, browser.GetDirectoryText());
+}
