@@ -1,16 +1,16 @@
 #include "OptionsStore.h"
 
 #include "ImageBrowser.h"
-#include "Kzutil.h"
+#include "ViewerSettings.h"
 
 namespace options {
 
 namespace {
 
-std::optional<int> Read(const CKzAppSettings& store, settings::Id id)
+std::optional<int> Read(const ViewerSettings& store, settings::Id id)
 {
     int value = 0;
-    if (!store.GetValueInt(settings::Get(id).name, value)) return std::nullopt;
+    if (!store.Read(id, value)) return std::nullopt;
     return value;
 }
 
@@ -18,10 +18,10 @@ std::optional<int> Read(const CKzAppSettings& store, settings::Id id)
 
 StoredFlags ReadStoredFlags()
 {
+    const ViewerSettings store;
     StoredFlags flags;
-    flags.storeExists = CKzAppSettings::IsAppInstalled(settings::kAppName);
+    flags.storeExists = store.IsInstalled();
     if (!flags.storeExists) return flags;
-    const CKzAppSettings store(settings::kAppName);
     flags.hideSplashScreen = Read(store, settings::HideSplashScreen);
     flags.drawBorder = Read(store, settings::DrawBorder);
     flags.sortImagesOnDate = Read(store, settings::SortImagesOnDate);
@@ -31,9 +31,9 @@ StoredFlags ReadStoredFlags()
 bool Store(const Outcome& outcome)
 {
     if (outcome.writes.empty()) return true;
-    const CKzAppSettings store(settings::kAppName);
+    const ViewerSettings store;
     bool stored = true;
-    for (const auto& [id, value] : outcome.writes) stored &= store.SetValueInt(settings::Get(id).name, value);
+    for (const auto& [id, value] : outcome.writes) stored &= store.Write(id, value);
     return stored;
 }
 
