@@ -2,6 +2,7 @@
 
 #include "BmpCodec.h"
 #include "JpegCodec.h"
+#include "PngCodec.h"
 
 // Adding a codec: include its header and add its line to CreateCodec.
 
@@ -10,6 +11,7 @@ std::unique_ptr<ImageCodec> CreateCodec(ImageFormat format)
     switch (format) {
     case ImageFormat::Bmp: return std::make_unique<BmpCodec>();
     case ImageFormat::Jpg: return std::make_unique<JpegCodec>();
+    case ImageFormat::Png: return std::make_unique<PngCodec>();
     default:
         return nullptr;
     }

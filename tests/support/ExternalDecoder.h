@@ -97,10 +97,12 @@ inline std::optional<RawImage> DecodeWithDjpeg(const std::string& path)
     return DecodeWith("djpeg -pnm " + ShellQuote(path));
 }
 
-// 8-bit RGBA as ImageMagick decodes the file (16-bit samples scaled to 8).
-inline std::optional<RawImage> DecodeWithImageMagick(const std::string& path)
+// 8-bit RGBA as ImageMagick decodes the file (16-bit samples scaled to 8). With rawSamples the
+// stored samples come out as they are, without the conversion a gamma chunk would ask for.
+inline std::optional<RawImage> DecodeWithImageMagick(const std::string& path, bool rawSamples = false)
 {
-    return DecodeWith("convert " + ShellQuote(path) + " -alpha on -depth 8 -type TrueColorAlpha pam:-");
+    return DecodeWith("convert " + ShellQuote(path) + (rawSamples ? " -set colorspace sRGB" : "") +
+                      " -alpha on -depth 8 -type TrueColorAlpha pam:-");
 }
 
 // The picture's colour at (x, y) counted from the top row, as red | green << 8 | blue << 16.
