@@ -1,0 +1,63 @@
+#!/bin/sh
+# Times JPEG decode (Picture::Load), JPEG encode at quality 75 and PNG decode of a 4000 x 3000
+# photo against djpeg, cjpeg and ImageMagick (and vips when installed) on the same files in the
+# same run, and prints the ratios of CPU time. Usage: bench/codecs-vs-peers.sh [BUILD_DIR]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$root/build"}
+corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}
+bench="$build/bench/bench_codecs"
+[ -x "$bench" ] || { echo "build bench_codecs first ($bench)" >&2; exit 2; }
+for tool in djpeg cjpeg convert; do
+  command -v $tool >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+source="$corpus/exif/exif-samples/hdr/canon_hdr_YES.jpg"
+[ -f "$source" ] || { echo "corpus photo not found: $source" >&2; exit 2; }
+convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
+djpeg -outfile "$work/photo.ppm" "$work/photo.jpg"
+convert "$work/photo.ppm" -define png:color-type=2 "$work/photo.png"
+convert "$source" -resize '8x8!' "$work/tiny.jpg"
+djpeg -outfile "$work/tiny.ppm" "$work/tiny.jpg"
+convert "$work/tiny.ppm" -define png:color-type=2 "$work/tiny.png"
+
+export MAGICK_THREAD_LIMIT=1
+VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" "$bench" \
+  --benchmark_format=json --benchmark_repetitions=3 --benchmark_report_aggregates_only=true >"$work/ours.json"
+
+# CPU time (user + system) on both sides: the machine may be shared, and wall time then
+# measures the neighbours. A peer's process start is timed on a tiny file and taken off.
+python3 - "$work" <<'PY'
+import json, os, resource, shutil, subprocess, sys
+work = sys.argv[1]
+ours = {b["run_name"].split("/")[0]: b["cpu_time"]
+        for b in json.load(open(f"{work}/ours.json"))["benchmarks"] if b.get("aggregate_name") == "median"}
+
+def cpu_ms(command, runs=5):
+    best = None
+    for _ in range(runs):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        spent = (after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) * 1000
+        best = spent if best is None else min(best, spent)
+    return best
+
+def peer_ms(make):
+    return max(cpu_ms(make("photo")) - cpu_ms(make("tiny")), 0.1)
+
+rows = [("JPEG decode 4000x3000", "BM_JpegDecode", "djpeg",
+         peer_ms(lambda n: ["djpeg", "-outfile", "/dev/null", f"{work}/{n}.jpg"])),
+        ("JPEG encode q75      ", "BM_JpegEncode", "cjpeg",
+         peer_ms(lambda n: ["cjpeg", "-quality", "75", "-outfile", "/dev/null", f"{work}/{n}.ppm"])),
+        ("PNG decode 4000x3000 ", "BM_PngDecode", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.png", "null:"]))]
+if shutil.which("vips"):
+    rows.append(("PNG decode 4000x3000 ", "BM_PngDecode", "vips avg",
+                 peer_ms(lambda n: ["vips", "avg", f"{work}/{n}.png"])))
+for label, name, peer, theirs in rows:
+    mine = ours[name]
+    print(f"{label}: vistrel {mine:7.1f} ms, {peer} {theirs:7.1f} ms, vistrel / {peer} {mine / theirs:5.2f} (CPU time)")
+PY
