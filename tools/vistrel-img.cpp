@@ -95,6 +95,8 @@ int Convert(const char* in, const char* out, const char* formatName)
     Picture picture;
     errno = 0;
     if (!picture.Load(in, FormatFromPath(in))) return Fail(in, picture);
+    // JPEG holds colour or grey samples only: a colour palette is widened first, as the viewer does.
+    if (format == ImageFormat::Jpg && picture.GetBpp() < 24 && !picture.IsGrayScale()) picture.IncreaseBpp(24);
     errno = 0;
     if (!picture.Save(out, format)) return Fail(out, picture);
     return 0;

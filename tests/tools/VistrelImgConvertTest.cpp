@@ -1,0 +1,87 @@
+// vistrel-img convert between BMP, JPEG and PNG.
+#include "ExternalDecoder.h"
+#include "Picture.h"
+#include "TestSupport.h"
+
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+int Convert(const std::string& in, const std::string& out)
+{
+    const std::string command = testsupport::ShellQuote(VISTREL_IMG) + " convert " + testsupport::ShellQuote(in) + " " +
+                                testsupport::ShellQuote(out) + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Picture Load(const std::string& path, ImageFormat expected)
+{
+    Picture picture;
+    EXPECT_TRUE(picture.Load(path)) << path << ": " << picture.GetLastError();
+    EXPECT_EQ(expected, picture.GetType()) << path;
+    return picture;
+}
+
+int WorstDistance(const Picture& a, const Picture& b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x)
+            worst = std::max(worst, testsupport::ChannelDistance(a.GetPixelColor(x, y).Value(), b.GetPixelColor(x, y).Value()));
+    return worst;
+}
+
+} // namespace
+
+TEST(VistrelImgConvert, RoundTripsBetweenBmpJpegAndPng)
+{
+    testsupport::TempDir dir;
+    Picture original(48, 32, 24);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x) original.SetPixelColor(x, y, RgbQuad{std::uint8_t(x * 5), std::uint8_t(y * 7), 90, 0});
+    original.SetDpiX(150);
+    original.SetDpiY(150);
+    ASSERT_TRUE(original.Save(dir.file("a.bmp"), ImageFormat::Bmp));
+
+    // Lossless: BMP -> PNG -> BMP.
+    ASSERT_EQ(0, Convert(dir.file("a.bmp"), dir.file("b.png")));
+    ASSERT_EQ(0, Convert(dir.file("b.png"), dir.file("c.bmp")));
+    const Picture png = Load(dir.file("b.png"), ImageFormat::Png);
+    const Picture bmp = Load(dir.file("c.bmp"), ImageFormat::Bmp);
+    EXPECT_EQ(0, WorstDistance(original, png));
+    EXPECT_EQ(0, WorstDistance(original, bmp));
+    EXPECT_EQ(150, png.GetDpiX());
+
+    // Through JPEG and back: close, and the resolution travels in the JFIF header.
+    ASSERT_EQ(0, Convert(dir.file("b.png"), dir.file("d.jpg")));
+    ASSERT_EQ(0, Convert(dir.file("d.jpg"), dir.file("e.png")));
+    ASSERT_EQ(0, Convert(dir.file("e.png"), dir.file("f.bmp")));
+    ASSERT_EQ(0, Convert(dir.file("a.bmp"), dir.file("g.jpg")));
+    const Picture jpeg = Load(dir.file("d.jpg"), ImageFormat::Jpg);
+    EXPECT_EQ(150, jpeg.GetDpiX());
+    EXPECT_LE(WorstDistance(original, jpeg), 12);
+    EXPECT_EQ(0, WorstDistance(jpeg, Load(dir.file("f.bmp"), ImageFormat::Bmp)));
+    EXPECT_LE(WorstDistance(original, Load(dir.file("g.jpg"), ImageFormat::Jpg)), 12);
+}
+
+TEST(VistrelImgConvert, PalettePicturesBecomeJpegs)
+{
+    testsupport::TempDir dir;
+    Picture palette(16, 16, 4);
+    palette.SetPaletteEntry(1, 200, 30, 30);
+    for (int x = 0; x < 16; ++x) palette.SetPixelIndex(x, x, 1);
+    ASSERT_TRUE(palette.Save(dir.file("p.png"), ImageFormat::Png));
+    ASSERT_EQ(0, Convert(dir.file("p.png"), dir.file("p.jpg")));
+    const Picture colour = Load(dir.file("p.jpg"), ImageFormat::Jpg);
+    EXPECT_EQ(24u, colour.GetBpp());
+
+    Picture grey(16, 16, 8);
+    grey.SetGrayPalette();
+    ASSERT_TRUE(grey.Save(dir.file("g.bmp"), ImageFormat::Bmp));
+    ASSERT_EQ(0, Convert(dir.file("g.bmp"), dir.file("g.jpg")));
+    EXPECT_EQ(8u, Load(dir.file("g.jpg"), ImageFormat::Jpg).GetBpp());
+}
