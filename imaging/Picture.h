@@ -14,6 +14,7 @@ static_assert(std::endian::native == std::endian::little,
               "the DIB block is kept in file byte order, which is little-endian");
 
 class ByteStream;
+class PaletteSearch;
 class RasterDC;
 struct DcRect;
 // File and codec numbers; stored as a u32 in PictureInfo::format.
@@ -312,9 +313,9 @@ protected:
 private:
     RgbQuad InsideColour(std::int32_t x, std::int32_t y) const;
     void StoreColour(std::int32_t x, std::int32_t y, RgbQuad colour);
-    void ResampleNearest(Picture& result, float xScale, float yScale);
-    void ResampleBilinear(Picture& result, float xScale, float yScale);
-    void ResampleBSpline(Picture& result, float xScale, float yScale);
+    void ResampleNearest(Picture& result, PaletteSearch& nearest, float xScale, float yScale);
+    void ResampleBilinear(Picture& result, PaletteSearch& nearest, float xScale, float yScale);
+    void ResampleBSpline(Picture& result, PaletteSearch& nearest, float xScale, float yScale);
     void ResampleAreaAverage(Picture& result, float xScale, float yScale);
     bool Rotate(bool clockwise, Picture* destination);
     void DrawVisible(RasterDC& dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool blend);

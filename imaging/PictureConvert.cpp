@@ -1,8 +1,8 @@
 // Depth conversion: DecreaseBpp to a palette (optionally with error diffusion), IncreaseBpp.
+#include "PaletteSearch.h"
 #include "Picture.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -55,74 +55,6 @@ void SetStandardPalette(Picture& picture, const std::uint32_t* rgb, std::uint32_
         picture.SetPaletteEntry(i, std::uint8_t(rgb[i] >> 16), std::uint8_t(rgb[i] >> 8), std::uint8_t(rgb[i]));
 }
 
-// The nearest palette entry as GetNearestIndex finds it (lowest index among the nearest), but
-// searching only the entries that can be nearest anywhere in the colour's 8 x 8 x 8 cell: an
-// entry whose distance to the cell exceeds the smallest farthest-corner distance of all
-// entries can be neither nearest nor tied. Candidate lists keep index order and are built
-// when a cell is first met.
-class NearestSearch {
-public:
-    NearestSearch(const RgbQuad* palette, std::uint32_t colours)
-        : palette(palette), colours(colours), cells(kCells, kUnbuilt)
-    {
-    }
-
-    std::uint8_t Find(RgbQuad colour)
-    {
-        const std::uint32_t cell = ((colour.red >> 3) << 10) | ((colour.green >> 3) << 5) | (colour.blue >> 3);
-        if (cells[cell] == kUnbuilt) Build(cell);
-        const std::uint32_t first = cells[cell];
-        int best = 200000;
-        std::uint8_t bestIndex = 0;
-        for (std::uint32_t i = first + 1; i <= first + pool[first]; ++i) {
-            const RgbQuad& e = palette[pool[i]];
-            const int dr = e.red - colour.red, dg = e.green - colour.green, db = e.blue - colour.blue;
-            const int distance = dr * dr + dg * dg + db * db;
-            if (distance < best) {
-                best = distance;
-                bestIndex = std::uint8_t(pool[i]);
-                if (distance == 0) break;
-            }
-        }
-        return bestIndex;
-    }
-
-private:
-    static constexpr std::uint32_t kCells = 32 * 32 * 32;
-    static constexpr std::uint32_t kUnbuilt = 0xFFFFFFFF;
-
-    // Squared distances from v to the nearest and farthest point of [low, low + 7].
-    static int Near(int v, int low) { return v < low ? low - v : v > low + 7 ? v - low - 7 : 0; }
-    static int Far(int v, int low) { return std::max(std::abs(v - low), std::abs(v - low - 7)); }
-
-    void Build(std::uint32_t cell)
-    {
-        const int r = int(cell >> 10) << 3, g = int((cell >> 5) & 31) << 3, b = int(cell & 31) << 3;
-        int nearest[256];
-        int limit = 1 << 30;
-        for (std::uint32_t i = 0; i < colours; ++i) {
-            const RgbQuad& e = palette[i];
-            const int nr = Near(e.red, r), ng = Near(e.green, g), nb = Near(e.blue, b);
-            const int fr = Far(e.red, r), fg = Far(e.green, g), fb = Far(e.blue, b);
-            nearest[i] = nr * nr + ng * ng + nb * nb;
-            limit = std::min(limit, fr * fr + fg * fg + fb * fb);
-        }
-        // Layout: count, then the candidate indices.
-        cells[cell] = std::uint32_t(pool.size());
-        pool.push_back(0);
-        for (std::uint32_t i = 0; i < colours; ++i) {
-            if (nearest[i] > limit) continue;
-            pool.push_back(std::uint16_t(i));
-            ++pool[cells[cell]];
-        }
-    }
-
-    const RgbQuad* palette;
-    std::uint32_t colours;
-    std::vector<std::uint32_t> cells;
-    std::vector<std::uint16_t> pool;
-};
-
 } // namespace
 
 bool Picture::DecreaseBpp(std::uint32_t bitsPerPixel, bool errorDiffusion, const RgbQuad* palette)
@@ -163,7 +95,7 @@ bool Picture::DecreaseBpp(std::uint32_t bitsPerPixel, bool errorDiffusion, const
         else SetPixelColor(x, y, c);
     };
 
-    NearestSearch nearest(chosen, result.header.colours);
+    PaletteSearch nearest(chosen, result.header.colours);
     for (std::int32_t y = 0; y < header.height; ++y) {
         info.progress = int(100LL * y / header.height);
         if (info.escape) break;

@@ -1,4 +1,5 @@
 // Resample: area average, bilinear, nearest pixel and cubic B-spline.
+#include "PaletteSearch.h"
 #include "Picture.h"
 
 #include <algorithm>
@@ -37,16 +38,13 @@ RgbQuad Picture::InsideColour(std::int32_t x, std::int32_t y) const
     return GetPaletteColor(GetPixelIndex(x, y));
 }
 
+// Stores a colour into a 24-bit pixel known to lie inside.
 void Picture::StoreColour(std::int32_t x, std::int32_t y, RgbQuad colour)
 {
-    if (header.bitsPerPixel == 24) {
-        std::uint8_t* p = PixelAddress(x, y);
-        p[0] = colour.blue;
-        p[1] = colour.green;
-        p[2] = colour.red;
-    } else {
-        SetPixelColor(x, y, colour);
-    }
+    std::uint8_t* p = PixelAddress(x, y);
+    p[0] = colour.blue;
+    p[1] = colour.green;
+    p[2] = colour.red;
 }
 
 bool Picture::Resample(std::int32_t newWidth, std::int32_t newHeight, int mode, Picture* destination)
@@ -66,11 +64,13 @@ bool Picture::Resample(std::int32_t newWidth, std::int32_t newHeight, int mode, 
     if (!result.Create(newWidth, newHeight, header.bitsPerPixel, info.format)) return false;
     result.SetPaletteRaw(GetPalette(), 256);
 
-    if (mode == 1) ResampleNearest(result, xScale, yScale);
-    else if (mode == 2) ResampleBSpline(result, xScale, yScale);
+    // Palette results take the nearest entry of their palette, as SetPixelColor would.
+    PaletteSearch nearest(result.GetPalette(), result.header.colours);
+    if (mode == 1) ResampleNearest(result, nearest, xScale, yScale);
+    else if (mode == 2) ResampleBSpline(result, nearest, xScale, yScale);
     else if (header.bitsPerPixel == 24 && newWidth < header.width && newHeight < header.height)
         ResampleAreaAverage(result, xScale, yScale);
-    else ResampleBilinear(result, xScale, yScale);
+    else ResampleBilinear(result, nearest, xScale, yScale);
 
     if (alpha && result.AlphaCreate()) {
         for (std::int32_t y = 0; y < newHeight; ++y) {
@@ -86,7 +86,7 @@ bool Picture::Resample(std::int32_t newWidth, std::int32_t newHeight, int mode, 
     return true;
 }
 
-void Picture::ResampleNearest(Picture& result, float xScale, float yScale)
+void Picture::ResampleNearest(Picture& result, PaletteSearch& nearest, float xScale, float yScale)
 {
     const std::int32_t newWidth = result.header.width;
     const std::int32_t newHeight = result.header.height;
@@ -102,12 +102,13 @@ void Picture::ResampleNearest(Picture& result, float xScale, float yScale)
             std::uint8_t* dst = result.info.pixels + std::size_t(y) * result.info.rowStride;
             for (std::int32_t x = 0; x < newWidth; ++x) std::memcpy(dst + 3 * x, src + 3 * columns[x], 3);
         } else {
-            for (std::int32_t x = 0; x < newWidth; ++x) result.SetPixelColor(x, y, GetPixelColor(columns[x], sy));
+            for (std::int32_t x = 0; x < newWidth; ++x)
+                result.SetPixelIndex(x, y, nearest.Find(GetPixelColor(columns[x], sy)));
         }
     }
 }
 
-void Picture::ResampleBSpline(Picture& result, float xScale, float yScale)
+void Picture::ResampleBSpline(Picture& result, PaletteSearch& nearest, float xScale, float yScale)
 {
     const std::int32_t newWidth = result.header.width;
     const std::int32_t newHeight = result.header.height;
@@ -133,12 +134,14 @@ void Picture::ResampleBSpline(Picture& result, float xScale, float yScale)
                     blue += k * float(c.blue);
                 }
             }
-            result.StoreColour(x, y, RgbQuad{ToByte(blue), ToByte(green), ToByte(red), 0});
+            const RgbQuad c{ToByte(blue), ToByte(green), ToByte(red), 0};
+            if (header.bitsPerPixel == 24) result.StoreColour(x, y, c);
+            else result.SetPixelIndex(x, y, nearest.Find(c));
         }
     }
 }
 
-void Picture::ResampleBilinear(Picture& result, float xScale, float yScale)
+void Picture::ResampleBilinear(Picture& result, PaletteSearch& nearest, float xScale, float yScale)
 {
     const std::int32_t newWidth = result.header.width;
     const std::int32_t newHeight = result.header.height;
@@ -180,9 +183,9 @@ void Picture::ResampleBilinear(Picture& result, float xScale, float yScale)
             }
             const RgbQuad c00 = InsideColour(t.i0, iy), c10 = InsideColour(t.i1, iy);
             const RgbQuad c01 = InsideColour(t.i0, iy1), c11 = InsideColour(t.i1, iy1);
-            result.SetPixelColor(x, y, RgbQuad{mix(c00.blue, c10.blue, c01.blue, c11.blue),
-                                               mix(c00.green, c10.green, c01.green, c11.green),
-                                               mix(c00.red, c10.red, c01.red, c11.red), 0});
+            result.SetPixelIndex(x, y, nearest.Find(RgbQuad{mix(c00.blue, c10.blue, c01.blue, c11.blue),
+                                                            mix(c00.green, c10.green, c01.green, c11.green),
+                                                            mix(c00.red, c10.red, c01.red, c11.red), 0}));
         }
     }
 }

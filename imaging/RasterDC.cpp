@@ -81,9 +81,11 @@ DcRect DcRect::Intersect(const DcRect& other) const
 }
 
 RasterDC::RasterDC(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::int32_t stride)
-    : bits(bits), width(bits ? std::max(width, 0) : 0), height(bits ? std::max(height, 0) : 0), stride(stride),
-      clip{0, 0, this->width, this->height}
+    : bits(bits), width(std::max(width, 0)), height(std::max(height, 0)), stride(stride)
 {
+    // A buffer whose rows cannot hold the width is drawn into nowhere.
+    if (!bits || std::int64_t(stride) < 4 * std::int64_t(this->width)) this->width = this->height = 0;
+    clip = DcRect{0, 0, this->width, this->height};
 }
 
 RasterDC::RasterDC(std::int32_t width, std::int32_t height)

@@ -73,6 +73,11 @@ TEST(RasterDC, ReadBackAndWriteBackWithinTheClip)
     // Row padding beyond the width stays untouched; written pixels are opaque.
     EXPECT_EQ(buffer[12], 0);
     EXPECT_EQ(buffer[16 + 4 + 3], 0xFF);
+
+    RasterDC narrow(buffer.data(), 5, 2, 16);
+    EXPECT_TRUE(narrow.GetClipBox().IsEmpty());
+    narrow.FillRect(DcRect{0, 0, 5, 2}, kRed);
+    EXPECT_EQ(buffer[12], 0);
 }
 
 TEST(PictureDraw, UnscaledPlainPictureAndItsPreconditions)
