@@ -1,6 +1,7 @@
 #include "OptionsStore.h"
 
 #include "ImageBrowser.h"
+#include "ThumbnailPageBuilder.h"
 #include "ViewerSettings.h"
 
 namespace options {
@@ -37,8 +38,15 @@ bool Store(const Outcome& outcome)
     return stored;
 }
 
-void Apply(const Outcome& outcome, ImageBrowser& browser)
+Thumbnails ThumbnailsOf(const ThumbnailPageBuilder& builder)
 {
+    return {builder.GetThumbWidth(), builder.GetThumbHeight(), builder.GetThumbColumns()};
+}
+
+void Apply(const Outcome& outcome, ThumbnailPageBuilder& builder, ImageBrowser& browser)
+{
+    const Thumbnails& t = outcome.thumbnails;
+    builder.SetThumbnailSettings(t.width, t.height, t.columns);
     browser.SetDrawBorder(outcome.drawBorder);
     browser.SetSortOnDate(outcome.sortOnDate);
     if (outcome.refresh) browser.Refresh();

@@ -5,6 +5,7 @@
 #include "OptionsForm.h"
 
 class ImageBrowser;
+class ThumbnailPageBuilder;
 
 namespace options {
 
@@ -14,8 +15,11 @@ StoredFlags ReadStoredFlags();
 // Writes what OK stores; false when a value could not be written.
 bool Store(const Outcome& outcome);
 
-// The browser takes the outcome's flags; when they changed it re-sorts its list and refits the
-// window at once.
-void Apply(const Outcome& outcome, ImageBrowser& browser);
+// The page builder's thumbnail values, as the dialog shows them.
+Thumbnails ThumbnailsOf(const ThumbnailPageBuilder& builder);
+
+// The builder takes (and stores) the thumbnail values unless one is below 1. The browser takes
+// the outcome's flags; when they changed it re-sorts its list and refits the window at once.
+void Apply(const Outcome& outcome, ThumbnailPageBuilder& builder, ImageBrowser& browser);
 
 } // namespace options

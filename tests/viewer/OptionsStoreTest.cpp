@@ -1,6 +1,7 @@
 #include "BrowserFixture.h"
 #include "Kzutil.h"
 #include "OptionsStore.h"
+#include "ThumbnailPageBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,7 @@ protected:
     }
 
     testsupport::TempDir store;
+    ThumbnailPageBuilder builder{desktop};
 };
 
 } // namespace
@@ -73,18 +75,38 @@ TEST_F(OptionsStoreTest, BorderAppliesAtOnceAndUnchangedFlagsDoNotRefresh)
     const int width = browser.GetViewWidth();
     const int height = browser.GetViewHeight();
 
-    options::Form form = options::Initial(options::ReadStoredFlags(), {120, 120, 6});
-    options::Outcome outcome = options::Accept(form, {120, 120, 6}, true, false, false);
-    options::Apply(outcome, browser);
+    const options::Thumbnails shown = options::ThumbnailsOf(builder);
+    options::Form form = options::Initial(options::ReadStoredFlags(), shown);
+    options::Outcome outcome = options::Accept(form, shown, true, false, false);
+    options::Apply(outcome, builder, browser);
     EXPECT_EQ(browser.GetViewWidth(), width);
 
     form.drawBorder = true;
-    outcome = options::Accept(form, {120, 120, 6}, true, browser.GetDrawBorder(), browser.GetSortOnDate());
+    outcome = options::Accept(form, shown, true, browser.GetDrawBorder(), browser.GetSortOnDate());
     ASSERT_TRUE(options::Store(outcome));
-    options::Apply(outcome, browser);
+    options::Apply(outcome, builder, browser);
     EXPECT_TRUE(browser.GetDrawBorder());
     EXPECT_EQ(browser.GetViewWidth(), width + 18);
     EXPECT_EQ(browser.GetViewHeight(), height + 18);
     EXPECT_EQ(ShownName(), "a.bmp");
     EXPECT_EQ(Stored("DrawBorder"), 1);
+}
+
+TEST_F(OptionsStoreTest, ThumbnailValuesGoToTheBuilderUnlessOneIsBelowOne)
+{
+    Install();
+    const options::Thumbnails shown = options::ThumbnailsOf(builder);
+    EXPECT_EQ(shown, (options::Thumbnails{120, 120, 6}));
+    options::Form form = options::Initial(options::ReadStoredFlags(), shown);
+    form.width = "200";
+    form.columns = "0";
+    options::Apply(options::Accept(form, shown, true, false, false), builder, browser);
+    EXPECT_EQ(options::ThumbnailsOf(builder), shown);
+    EXPECT_EQ(Stored("ThumbWidth"), -99);
+
+    form.columns = "8";
+    options::Apply(options::Accept(form, shown, true, false, false), builder, browser);
+    EXPECT_EQ(options::ThumbnailsOf(builder), (options::Thumbnails{200, 120, 8}));
+    EXPECT_EQ(Stored("ThumbWidth"), 200);
+    EXPECT_EQ(Stored("ThumbColumns"), 8);
 }
