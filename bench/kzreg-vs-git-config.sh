@@ -1,7 +1,8 @@
 #!/bin/sh
 # Times kzreg against git config on the same settings: both read or rewrite a text file of
 # COUNT values in one process per call, and both write under a lock file and rename; kzreg
-# also syncs the file and its folder to disk, git config does not. Prints the ratios. Usage: bench/kzreg-vs-git-config.sh [BUILD_DIR] [COUNT] [CALLS]
+# also syncs the file and its folder to disk, git config does not. Prints the ratios.
+# Usage: bench/kzreg-vs-git-config.sh [BUILD_DIR] [COUNT] [CALLS]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}

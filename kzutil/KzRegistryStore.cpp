@@ -181,6 +181,17 @@ bool KeepDamagedCopy(const std::string& path, const std::string& text, std::stri
     return ReplaceFile(copy, text, error);
 }
 
+// A store file that is a symbolic link (settings kept elsewhere) stays one: writes replace the
+// file the link points to.
+std::string ResolvedPath(const std::string& path)
+{
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string resolved = real;
+    std::free(real);
+    return resolved;
+}
+
 std::string LockPath(Root root)
 {
     return KzRegistryStore::FilePath(root) + ".lock";
@@ -241,7 +252,7 @@ bool KzRegistryStore::Modify(Root root, const std::function<bool(KzRegDocument&)
 {
     StoreLock lock;
     if (!lock.Acquire(LockPath(root), LOCK_EX, true, error)) return false;
-    const std::string path = FilePath(root);
+    const std::string path = ResolvedPath(FilePath(root));
     RemoveLeftovers(path);
     std::string text;
     if (!ReadText(path, text, error)) return false;

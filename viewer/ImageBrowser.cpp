@@ -4,6 +4,7 @@
 #include "ImageFileName.h"
 #include "SettingsKeys.h"
 #include "ViewConstants.h"
+#include "WaitCursor.h"
 #include "Window.h"
 
 #include <cstdio>
@@ -18,21 +19,6 @@ bool FitsPathBuffer(const char* path)
 {
     return std::strlen(path) < kPathBuffer;
 }
-
-// The wait cursor for the lifetime of the object, then the arrow again, also on early returns.
-class WaitCursor {
-public:
-    explicit WaitCursor(platform::Desktop& desktop) : m_desktop(desktop)
-    {
-        m_desktop.SetCursor(platform::CursorShape::Wait);
-    }
-    ~WaitCursor() { m_desktop.SetCursor(platform::CursorShape::Arrow); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    platform::Desktop& m_desktop;
-};
 
 } // namespace
 

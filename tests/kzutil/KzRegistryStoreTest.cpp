@@ -170,6 +170,22 @@ TEST_F(KzRegistryStore, FileThatCannotBeReadIsNeverReplaced)
     EXPECT_FALSE(fs::exists(machine + ".damaged"));
 }
 
+TEST_F(KzRegistryStore, LinkedStoreFileStaysALink)
+{
+    fs::create_directories(store.path() / "store");
+    const std::string target = store.file("elsewhere.reg");
+    testsupport::WriteFile(target, std::string("REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"old\"=dword:00000001\n"));
+    fs::create_symlink(target, StoreFile());
+    ASSERT_TRUE(CKzRegistry::SetValueInt(kUser, "K", "new", 2));
+    EXPECT_TRUE(fs::is_symlink(StoreFile()));
+    int n = 0;
+    EXPECT_TRUE(CKzRegistry::GetValueInt(kUser, "K", "old", &n));
+    EXPECT_TRUE(CKzRegistry::GetValueInt(kUser, "K", "new", &n));
+    EXPECT_EQ(n, 2);
+    const auto bytes = testsupport::ReadFile(target);
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("\"new\"=dword:00000002"), std::string::npos);
+}
+
 TEST_F(KzRegistryStore, FolderComesFromTheEnvironment)
 {
     ASSERT_TRUE(CKzRegistry::SetValueInt(kUser, "K", "n", 1));

@@ -1,0 +1,156 @@
+#include "ExifDialog.h"
+#include "ExifText.h"
+#include "GuiSupport.h"
+#include "OptionsDialog.h"
+#include "TestSupport.h"
+
+#include "../kzutil/ExifBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTest>
+
+using guitest::WhenShown;
+using qtui::ExifDialog;
+using qtui::OptionsDialog;
+
+namespace {
+
+template <typename D>
+void RejectAll()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<D*>(widget)) dialog->reject();
+}
+
+QPushButton* Button(QWidget* dialog, const QString& text)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == text) return button;
+    return nullptr;
+}
+
+bool Centred(const QWidget* dialog)
+{
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const QRect frame = dialog->frameGeometry();
+    return frame.left() == (screen.width() - frame.width()) / 2 &&
+           frame.top() == (screen.height() - frame.height()) / 2;
+}
+
+} // namespace
+
+TEST(Dialogs, OptionsShowsTheFormAndOkReturnsTheChanges)
+{
+    options::Form form;
+    form.showSplash = true;
+    form.drawBorder = false;
+    form.sortOnDate = true;
+    form.width = "120";
+    form.height = "20000";
+    form.columns = "250";
+
+    QStringList boxTexts;
+    bool centred = false;
+    bool okFocused = false;
+    int heightShown = 0;
+    WhenShown<OptionsDialog>(
+        [&](OptionsDialog* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Options"));
+            EXPECT_TRUE(dialog->isModal());
+            centred = Centred(dialog);
+            okFocused = dialog->focusWidget() == Button(dialog, QStringLiteral("OK"));
+            for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) boxTexts << box->text();
+
+            auto* height = dialog->findChild<QSpinBox*>(QStringLiteral("thumbHeight"));
+            auto* columns = dialog->findChild<QSpinBox*>(QStringLiteral("thumbColumns"));
+            auto* width = dialog->findChild<QSpinBox*>(QStringLiteral("thumbWidth"));
+            heightShown = height->value();
+            height->stepUp();
+            for (int i = 0; i < 10; ++i) QTest::keyClick(columns, Qt::Key_Up);
+            QTest::keyClick(width, Qt::Key_Down);
+            // The fields take no typing: only the arrows change them.
+            QTest::keyClicks(width, QStringLiteral("7"));
+            dialog->findChild<QCheckBox*>(QStringLiteral("drawBorder"))->click();
+            dialog->findChild<QCheckBox*>(QStringLiteral("showSplash"))->click();
+            Button(dialog, QStringLiteral("OK"))->click();
+        },
+        RejectAll<OptionsDialog>);
+    EXPECT_EQ(qtui::RunOptionsDialog(nullptr, form), qtui::kDialogOk);
+
+    EXPECT_EQ(boxTexts, (QStringList{"Show splash screen when application starts", "Draw a border around the images",
+                                     "Sort images on date instead of name"}));
+    EXPECT_TRUE(centred);
+    EXPECT_TRUE(okFocused);
+    EXPECT_EQ(heightShown, 20000);
+    EXPECT_FALSE(form.showSplash);
+    EXPECT_TRUE(form.drawBorder);
+    EXPECT_TRUE(form.sortOnDate);
+    EXPECT_EQ(form.width, "119");
+    EXPECT_EQ(form.height, "10000");
+    EXPECT_EQ(form.columns, "256");
+}
+
+TEST(Dialogs, OptionsCancelKeepsTheForm)
+{
+    options::Form form = options::Initial({}, {120, 120, 6});
+    WhenShown<OptionsDialog>(
+        [](OptionsDialog* dialog) {
+            dialog->findChild<QCheckBox*>(QStringLiteral("drawBorder"))->click();
+            Button(dialog, QStringLiteral("Cancel"))->click();
+        },
+        RejectAll<OptionsDialog>);
+    EXPECT_EQ(qtui::RunOptionsDialog(nullptr, form), qtui::kDialogCancel);
+    EXPECT_FALSE(form.drawBorder);
+    EXPECT_EQ(form.width, "120");
+}
+
+TEST(Dialogs, ExifShowsTheCameraReportReadOnly)
+{
+    VISTREL_REQUIRE_CORPUS(corpus, "exif/exif-samples");
+    QString text;
+    bool readOnly = false;
+    bool centred = false;
+    bool closeFocused = false;
+    WhenShown<ExifDialog>(
+        [&](ExifDialog* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Exif Information"));
+            text = dialog->GetText();
+            readOnly = dialog->findChild<QPlainTextEdit*>()->isReadOnly();
+            centred = Centred(dialog);
+            closeFocused = dialog->focusWidget() == Button(dialog, QStringLiteral("Close"));
+            Button(dialog, QStringLiteral("Close"))->click();
+        },
+        RejectAll<ExifDialog>);
+    EXPECT_EQ(qtui::RunExifDialog(nullptr, (corpus / "Canon_40D.jpg").string()), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("Canon"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Manufacturer:")));
+    EXPECT_FALSE(text.contains(QLatin1Char('\r')));
+    EXPECT_TRUE(readOnly);
+    EXPECT_TRUE(centred);
+    EXPECT_TRUE(closeFocused);
+}
+
+TEST(Dialogs, ExifShowsTheErrorTextAndEscapeCloses)
+{
+    testsupport::TempDir dir;
+    exiftest::ExifBuilder camera;
+    camera.Ascii(camera.ifd0, 0x010F, "Maker");
+    testsupport::WriteFile(dir.file("corrupt.jpg"), camera.Jpeg('X'));
+
+    QString text;
+    WhenShown<ExifDialog>(
+        [&](ExifDialog* dialog) {
+            text = dialog->GetText();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        },
+        RejectAll<ExifDialog>);
+    EXPECT_EQ(qtui::RunExifDialog(nullptr, dir.file("corrupt.jpg")), 1);
+    EXPECT_EQ(text, QString::fromLatin1(exiftext::kCorrupt));
+}
