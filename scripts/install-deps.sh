@@ -10,7 +10,7 @@ PACKAGES="
   qt6-base-dev qt6-base-dev-tools libgl-dev
   imagemagick libjpeg-turbo-progs libimage-exiftool-perl exiv2
   xvfb xauth valgrind python3 nlohmann-json3-dev
-  fonts-liberation2
+  fonts-liberation2 libvips-tools
 "
 
 SUDO=""
