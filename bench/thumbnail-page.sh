@@ -1,0 +1,43 @@
+#!/bin/sh
+# Times building the thumbnail page of 50 photos of 4000 x 3000 against ImageMagick
+# (mogrify -thumbnail 120x120) and vipsthumbnail (-s 120x120) over the same files in the same
+# run, and prints the ratios. The photos are one corpus photo enlarged and copied 50 times.
+# Usage: bench/thumbnail-page.sh [BUILD_DIR]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$root/build"}
+corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}
+tool="$build/bench/thumbnail_page_tool"
+[ -x "$tool" ] || { echo "build thumbnail_page_tool first ($tool)" >&2; exit 2; }
+command -v convert >/dev/null || { echo "ImageMagick is not installed" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+source="$corpus/exif/exif-samples/hdr/canon_hdr_YES.jpg"
+[ -f "$source" ] || { echo "corpus photo not found: $source" >&2; exit 2; }
+mkdir -p "$work/photos" "$work/magick" "$work/vips" "$work/registry"
+convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
+i=1
+while [ $i -le 50 ]; do cp "$work/photo.jpg" "$work/photos/photo$(printf %02d $i).jpg"; i=$((i + 1)); done
+
+# Milliseconds the command takes.
+elapsed_ms() {
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  echo $(( (end - start) / 1000000 ))
+}
+
+# A private, empty settings store: the default 120 x 120 box and the built-in template.
+ours=$(KZUTIL_REGISTRY_DIR="$work/registry" elapsed_ms "$tool" "$work/photos")
+[ -f "$work/photos/thumbnails.html" ] || { echo "no page was built" >&2; exit 1; }
+magick=$(MAGICK_THREAD_LIMIT=1 elapsed_ms mogrify -path "$work/magick" -thumbnail 120x120 "$work"/photos/*.jpg)
+echo "50 photos of 4000x3000 into 120x120 thumbnails (one thread each)"
+echo "vistrel page builder: $ours ms"
+echo "mogrify -thumbnail:   $magick ms   mogrify / vistrel $(awk "BEGIN { printf \"%.2f\", $magick / $ours }")"
+if command -v vipsthumbnail >/dev/null; then
+  vips=$(VIPS_CONCURRENCY=1 elapsed_ms vipsthumbnail -s 120x120 -o "$work/vips/%s.jpg" "$work"/photos/*.jpg)
+  echo "vipsthumbnail -s:     $vips ms   vipsthumbnail / vistrel $(awk "BEGIN { printf \"%.2f\", $vips / $ours }")"
+else
+  echo "vipsthumbnail is not installed (libvips-tools)"
+fi
