@@ -3,19 +3,11 @@
 # photo against djpeg, cjpeg and ImageMagick (and vips when installed) on the same files in the
 # same run, and prints the ratios of CPU time. Usage: bench/codecs-vs-peers.sh [BUILD_DIR]
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$root/build"}
-corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}
+. "$(dirname "$0")/common.sh"
 bench="$build/bench/bench_codecs"
-[ -x "$bench" ] || { echo "build bench_codecs first ($bench)" >&2; exit 2; }
-for tool in djpeg cjpeg convert; do
-  command -v $tool >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
-done
+require_program "$bench"
+for tool in djpeg cjpeg convert; do require_command $tool; done
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source="$corpus/exif/exif-samples/hdr/canon_hdr_YES.jpg"
-[ -f "$source" ] || { echo "corpus photo not found: $source" >&2; exit 2; }
 convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
 djpeg -outfile "$work/photo.ppm" "$work/photo.jpg"
 convert "$work/photo.ppm" -define png:color-type=2 "$work/photo.png"

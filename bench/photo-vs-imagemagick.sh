@@ -4,17 +4,11 @@
 # ImageMagick runs on one thread (as Resample does); its process start and pixel-cache load
 # are measured separately and taken off. Usage: bench/photo-vs-imagemagick.sh [BUILD_DIR]
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$root/build"}
-corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}
+. "$(dirname "$0")/common.sh"
 bench="$build/bench/bench_photo"
-[ -x "$bench" ] || { echo "build bench_photo first ($bench)" >&2; exit 2; }
-command -v convert >/dev/null || { echo "ImageMagick convert is not installed" >&2; exit 2; }
+require_program "$bench"
+require_command convert
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source="$corpus/exif/exif-samples/hdr/canon_hdr_YES.jpg"
-[ -f "$source" ] || { echo "corpus photo not found: $source" >&2; exit 2; }
 convert "$source" -resize '4000x3000!' -type TrueColor "BMP3:$work/photo.bmp"
 convert "$work/photo.bmp" "$work/photo.mpc"
 

@@ -4,17 +4,10 @@
 # run, and prints the ratios. The photos are one corpus photo enlarged and copied 50 times.
 # Usage: bench/thumbnail-page.sh [BUILD_DIR]
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$root/build"}
-corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}
+. "$(dirname "$0")/common.sh"
 tool="$build/bench/thumbnail_page_tool"
-[ -x "$tool" ] || { echo "build thumbnail_page_tool first ($tool)" >&2; exit 2; }
-command -v convert >/dev/null || { echo "ImageMagick is not installed" >&2; exit 2; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source="$corpus/exif/exif-samples/hdr/canon_hdr_YES.jpg"
-[ -f "$source" ] || { echo "corpus photo not found: $source" >&2; exit 2; }
+require_program "$tool"
+require_command convert
 mkdir -p "$work/photos" "$work/magick" "$work/vips" "$work/registry"
 convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
 i=1
