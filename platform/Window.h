@@ -32,6 +32,8 @@ public:
     virtual ~Window() = default;
 
     virtual WindowRect GetOuterRect() const = 0;
+    // The outer rectangle the window has when neither minimised nor maximised.
+    virtual WindowRect GetRestoredRect() const = 0;
     // Moves and sizes the window, raises it to the top and shows it.
     virtual void SetOuterRect(const WindowRect& rect) = 0;
     // The only outer size the user may give the window: it cannot be resized by hand.
@@ -40,6 +42,8 @@ public:
     virtual bool HasMenuBar() const = 0;
     // Asks for the whole client area to be painted again, without erasing it first.
     virtual void RequestRepaint() = 0;
+    // Ends the program's event loop with exit code 0 once the current command has run.
+    virtual void Quit() = 0;
 };
 
 // A status bar along the bottom of a window, split into parts.

@@ -62,8 +62,13 @@ public:
     std::string title;
     std::vector<std::string> titles;
     int repaints = 0;
+    int quits = 0;
+    // Set to stand for a minimised or maximised window.
+    bool restoredDiffers = false;
+    platform::WindowRect restored;
 
     platform::WindowRect GetOuterRect() const override { return rect; }
+    platform::WindowRect GetRestoredRect() const override { return restoredDiffers ? restored : rect; }
     void SetOuterRect(const platform::WindowRect& r) override
     {
         requested.push_back(r);
@@ -83,6 +88,7 @@ public:
     }
     bool HasMenuBar() const override { return menuBar; }
     void RequestRepaint() override { ++repaints; }
+    void Quit() override { ++quits; }
 };
 
 class FakeStatusBar : public platform::StatusBar {
