@@ -180,11 +180,7 @@ bool PictureDispatch::Save(Picture& source, const std::string& path, ImageFormat
     const std::string target = ResolveTarget(path);
     std::string temporaryPath;
     std::FILE* file = CreateTemporaryBeside(target, temporaryPath);
-    if (!file) {
-        const std::string reason = std::string("Save: cannot create the file: ") + std::strerror(errno);
-        source.SetLastError(reason.c_str());
-        return false;
-    }
+    if (!file) return false;
 
     FileStream stream(file);
     const bool encoded = Encode(source, stream, format, factory);

@@ -7,6 +7,7 @@
 #include "ViewSizing.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -74,13 +75,19 @@ bool ImageDocument::SaveAs(const char* path, int saveType)
     Picture copy(m_picture);
     // The copy carries the shown picture's last error, which says nothing about this save.
     copy.SetLastError("");
-    bool ok = true;
-    if (saveType == SaveGif && copy.GetBpp() > 8) ok = copy.DecreaseBpp(8, true, nullptr);
-    if (saveType == SaveJpg && copy.GetBpp() < 24) ok = copy.IncreaseBpp(24);
-    if (ok) ok = copy.Save(target, kTypes[saveType].format);
-    if (!ok) return SaveFailed(*copy.GetLastError() ? copy.GetLastError() : "The file could not be written.");
-    m_saveError[0] = '\0';
-    return true;
+    bool converted = true;
+    if (saveType == SaveGif && copy.GetBpp() > 8) converted = copy.DecreaseBpp(8, true, nullptr);
+    if (saveType == SaveJpg && copy.GetBpp() < 24) converted = copy.IncreaseBpp(24);
+    if (!converted) return SaveFailed(*copy.GetLastError() ? copy.GetLastError() : "The colours could not be converted.");
+    errno = 0;
+    if (copy.Save(target, kTypes[saveType].format)) {
+        m_saveError[0] = '\0';
+        return true;
+    }
+    if (*copy.GetLastError()) return SaveFailed(copy.GetLastError());
+    // A file that cannot be created leaves no codec message; the system's reason is in errno.
+    const std::string reason = std::string("The file could not be created: ") + std::strerror(errno ? errno : EIO);
+    return SaveFailed(reason.c_str());
 }
 
 bool ImageDocument::SaveFailed(const char* reason)

@@ -187,7 +187,7 @@ TEST_F(CommandTest, FailedSaveIsReportedWithTheFileAndTheReason)
     EXPECT_EQ(box->caption, "Vistrel");
     EXPECT_EQ(box->icon, platform::MessageIcon::Error);
     EXPECT_EQ(box->buttons, platform::MessageButtons::Ok);
-    EXPECT_EQ(box->text.rfind("Could not save the image '" + target + "'.\nSave: cannot create the file", 0), 0u)
+    EXPECT_EQ(box->text.rfind("Could not save the image '" + target + "'.\nThe file could not be created: ", 0), 0u)
         << box->text;
     EXPECT_EQ(ShownName(), "a.bmp");
 
