@@ -17,6 +17,8 @@ struct JpegErrorManager : jpeg_error_mgr {
     {
         jpeg_std_error(this);
         error_exit = ExitByJump;
+        // Warnings (a cut file, bad data) are recovered from; the image layer writes no log.
+        output_message = [](j_common_ptr) {};
     }
 
     [[noreturn]] static void ExitByJump(j_common_ptr cinfo)
