@@ -91,8 +91,10 @@ bool QtShell::OpenDocument(const char* path, const char* workingDirectory)
 
 bool QtShell::EditTextFile(const char* path)
 {
-    const QString file = Text(path);
-    if (!QFileInfo(file).isFile()) return false;
+    // Absolute, so that no editor reads a name starting with '-' as an option.
+    const QFileInfo info(Text(path));
+    if (!info.isFile()) return false;
+    const QString file = info.absoluteFilePath();
     for (const char* variable : {"VISUAL", "EDITOR"})
         if (StartEditor(qEnvironmentVariable(variable), file)) return true;
     return false;

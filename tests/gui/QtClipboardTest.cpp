@@ -101,6 +101,7 @@ TEST(QtClipboard, RefusesABlockThatIsNoWholeDibAndKeepsTheClipboard)
              {4, 0},            // no width
              {4, 0x80000000},   // negative width
              {8, 0},            // no height
+             {8, 0xfffffff6},   // rows top-down
              {8, 0x00100000},   // rows that are not there
              {16, 1},           // run-length compressed
              {32, 257},         // more colours than 8 bits hold
@@ -117,6 +118,29 @@ TEST(QtClipboard, RefusesABlockThatIsNoWholeDibAndKeepsTheClipboard)
         EXPECT_FALSE(clipboard.SetImage(bad[i]));
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
     }
+}
+
+TEST(QtClipboard, IndicesBeyondAShortPaletteShowBlack)
+{
+    // 4 x 1 pixels of 8 bits, two palette entries (red, green), indices 0, 1, 2, 255.
+    std::vector<std::uint8_t> dib(40 + 2 * 4 + 4, 0);
+    Put32(dib, 0, 40);
+    Put32(dib, 4, 4);
+    Put32(dib, 8, 1);
+    dib[12] = 1;
+    dib[14] = 8;
+    Put32(dib, 32, 2);
+    Put32(dib, 40, 0x00ff0000);
+    Put32(dib, 44, 0x0000ff00);
+    Put32(dib, 48, 0xff020100);
+    ASSERT_TRUE(platform::QtClipboard().SetImage(dib));
+    const QImage image =
+        QImage::fromData(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/png")), "PNG");
+    ASSERT_EQ(image.size(), QSize(4, 1));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(2, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(3, 0), qRgb(0, 0, 0));
 }
 
 // Another program reads the clipboard through a real X server: run under Xvfb with the xcb

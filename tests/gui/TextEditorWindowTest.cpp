@@ -43,16 +43,6 @@ void AnswerBox(QMessageBox::StandardButton button, QString* text = nullptr)
         CloseBoxes);
 }
 
-// Opens path in the program's editor through the shell, as the viewer does.
-TextEditorWindow* Edit(platform::QtShell& shell, const std::string& path)
-{
-    if (!shell.EditTextFileBuiltIn(path.c_str())) return nullptr;
-    TextEditorWindow* editor = FindShown<TextEditorWindow>();
-    // Its keys (Ctrl+S, Ctrl+W) reach the active window only.
-    if (editor && !QTest::qWaitForWindowActive(editor)) ADD_FAILURE() << "the editor did not become active";
-    return editor;
-}
-
 void TypeAtEnd(TextEditorWindow* editor, const QString& text)
 {
     editor->GetEditor()->moveCursor(QTextCursor::End);
@@ -81,16 +71,34 @@ private:
     void (*previous)(int) = nullptr;
 };
 
+// A file in a temporary folder, edited in the program's editor as the viewer opens it.
+class TextEditorTest : public ::testing::Test {
+protected:
+    TextEditorWindow* Edit(const std::string& name, const std::string& contents)
+    {
+        file = dir.file(name);
+        testsupport::WriteFile(file, contents);
+        return Edit();
+    }
+    TextEditorWindow* Edit()
+    {
+        if (!shell.EditTextFileBuiltIn(file.c_str())) return nullptr;
+        TextEditorWindow* editor = FindShown<TextEditorWindow>();
+        // Its keys (Ctrl+S, Ctrl+W) reach the active window only.
+        if (editor && !QTest::qWaitForWindowActive(editor)) ADD_FAILURE() << "the editor did not become active";
+        return editor;
+    }
+
+    testsupport::TempDir dir;
+    platform::QtShell shell;
+    std::string file;
+};
+
 } // namespace
 
-TEST(TextEditorWindow, SavesWhatWasTypedKeepingLineEndsAndEncoding)
+TEST_F(TextEditorTest, SavesWhatWasTypedKeepingLineEndsAndEncoding)
 {
-    testsupport::TempDir dir;
-    const std::string file = dir.file("template.html");
-    testsupport::WriteFile(file, std::string("<p>caf\xe9</p>\r\n<p>two</p>\r\n"));
-
-    platform::QtShell shell;
-    TextEditorWindow* editor = Edit(shell, file);
+    TextEditorWindow* editor = Edit("template.html", "<p>caf\xe9</p>\r\n<p>two</p>\r\n");
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->GetEditor()->toPlainText(), QString::fromUtf8("<p>caf\u00e9</p>\n<p>two</p>\n"));
     EXPECT_TRUE(editor->windowTitle().contains(QStringLiteral("template.html")));
@@ -109,7 +117,7 @@ TEST(TextEditorWindow, SavesWhatWasTypedKeepingLineEndsAndEncoding)
     EXPECT_EQ(Contents(file), "<p>caf\xc3\xa9</p>\r\n<p>two</p>\r\n<p>end</p>\xe2\x82\xac");
 
     // The same file again brings the open window forward instead of a second one.
-    EXPECT_EQ(Edit(shell, file), editor);
+    EXPECT_EQ(Edit(), editor);
     int editors = 0;
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (qobject_cast<TextEditorWindow*>(widget) && widget->isVisible()) ++editors;
@@ -118,15 +126,10 @@ TEST(TextEditorWindow, SavesWhatWasTypedKeepingLineEndsAndEncoding)
     EXPECT_FALSE(shell.EditTextFileBuiltIn(dir.file("missing.html").c_str()));
 }
 
-TEST(TextEditorWindow, FailedSaveKeepsTheOldFileAndSaysWhy)
+TEST_F(TextEditorTest, FailedSaveKeepsTheOldFileAndSaysWhy)
 {
-    testsupport::TempDir dir;
-    const std::string file = dir.file("template.html");
     const std::string old = "<p>old</p>\n";
-    testsupport::WriteFile(file, old);
-
-    platform::QtShell shell;
-    TextEditorWindow* editor = Edit(shell, file);
+    TextEditorWindow* editor = Edit("template.html", old);
     ASSERT_NE(editor, nullptr);
     TypeAtEnd(editor, QString(200, QLatin1Char('x')));
     QString message;
@@ -145,14 +148,9 @@ TEST(TextEditorWindow, FailedSaveKeepsTheOldFileAndSaysWhy)
     EXPECT_EQ(Contents(file), old);
 }
 
-TEST(TextEditorWindow, ClosingWithChangesAsksFirst)
+TEST_F(TextEditorTest, ClosingWithChangesAsksFirst)
 {
-    testsupport::TempDir dir;
-    const std::string file = dir.file("notes.txt");
-    testsupport::WriteFile(file, std::string("one\n"));
-
-    platform::QtShell shell;
-    TextEditorWindow* editor = Edit(shell, file);
+    TextEditorWindow* editor = Edit("notes.txt", "one\n");
     ASSERT_NE(editor, nullptr);
     TypeAtEnd(editor, QStringLiteral("two"));
 
@@ -166,7 +164,7 @@ TEST(TextEditorWindow, ClosingWithChangesAsksFirst)
     EXPECT_TRUE(shell.CloseWindows());
     EXPECT_EQ(Contents(file), "one\ntwo");
 
-    editor = Edit(shell, file);
+    editor = Edit();
     ASSERT_NE(editor, nullptr);
     TypeAtEnd(editor, QStringLiteral("three"));
     AnswerBox(QMessageBox::Discard);
