@@ -92,10 +92,7 @@ protected:
 
     void WriteImage(const std::string& name, int width, int height, ColorRef colour = MakeColorRef(0, 128, 255))
     {
-        Picture picture(width, height, 24);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) picture.SetPixelColor(x, y, colour);
-        ASSERT_TRUE(picture.Save(Dir() + name, ImageFormat::Bmp)) << picture.GetLastError();
+        guitest::WriteSolidBitmap(Dir() + name, width, height, colour);
     }
     void Age(const std::string& name, int hours)
     {
