@@ -70,6 +70,17 @@ TEST_F(CommandTest, ImageItemsAreGreyWithoutAnImageWhileTheirKeysDoNothing)
     EXPECT_FALSE(menu.IsEnabled(command::ExifInformation));
 }
 
+TEST_F(CommandTest, HiddenMenuAndStatusBarAreLeftAlone)
+{
+    for (const char* name : {"a.bmp", "b.bmp"}) WriteImage(name);
+    Open("a.bmp");
+    CommandHandler hidden{{browser, builder, app, desktop, window, nullptr, nullptr, clipboard, shell, dialogs}};
+    ASSERT_TRUE(hidden.Execute(command::NextPageDown));
+    EXPECT_EQ(window.title, "Vistrel [b.bmp]");
+    EXPECT_TRUE(menu.enabled.empty());
+    EXPECT_TRUE(statusBar.texts[2].empty());
+}
+
 TEST_F(CommandTest, ExifItemAndKeyFollowTheFilesExifData)
 {
     VISTREL_REQUIRE_CORPUS(corpus, "exif/exif-samples");

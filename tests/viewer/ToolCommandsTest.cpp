@@ -216,3 +216,11 @@ TEST_F(DirectoryKeyTest, RightWithoutChildrenOnlyRepaintsAndLeftGoesToTheParent)
     EXPECT_EQ(browser.GetDirectory(), DirOf(siblings[0]));
     EXPECT_EQ(window.title, "Vistrel [" + siblings[0] + ".bmp]");
 }
+
+TEST_F(DirectoryKeyTest, BeforeAnyListingTheKeysWalkFromTheProcesssDirectory)
+{
+    fs::current_path(root / siblings[0]);
+    ASSERT_TRUE(handler.Execute(command::DirectoryDown));
+    EXPECT_EQ(browser.GetDirectory(), DirOf(siblings[1]));
+    EXPECT_EQ(window.title, "Vistrel [" + siblings[1] + ".bmp]");
+}
