@@ -219,6 +219,9 @@ TEST_F(MainWindowTest, StatusBarHasFourPartsAtTheirEdges)
 TEST_F(MainWindowTest, CloseBoxAsksToQuitAndRestoredRectSurvivesMaximising)
 {
     Open();
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     window->move(30, 40);
     const platform::WindowRect normal = window->GetOuterRect();
     EXPECT_EQ(normal.left, 30);

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -24,6 +25,7 @@ MainWindow::MainWindow(platform::Desktop& desktop, ImageBrowser& browser, bool m
       desktop(desktop)
 {
     setWindowTitle(QString::fromLatin1(settings::kAppName));
+    setWindowIcon(QIcon(QStringLiteral(":/vistrel/vistrel.png")));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
