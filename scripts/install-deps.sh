@@ -9,7 +9,7 @@ PACKAGES="
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   imagemagick libjpeg-turbo-progs libimage-exiftool-perl exiv2
-  xvfb xauth valgrind python3 nlohmann-json3-dev
+  xvfb xauth xclip xdotool valgrind python3 nlohmann-json3-dev
   fonts-liberation2 libvips-tools
 "
 

@@ -7,6 +7,8 @@
 #include "ViewSizing.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -60,14 +62,38 @@ bool ImageDocument::SaveAs(const char* path, int saveType)
         {"bmp", ImageFormat::Bmp}, {"gif", ImageFormat::Gif}, {"jpg", ImageFormat::Jpg}, {"pcx", ImageFormat::Pcx},
         {"png", ImageFormat::Png}, {"tga", ImageFormat::Tga}, {"tif", ImageFormat::Tif},
     };
-    if (!m_loaded || !FitsPathBuffer(path) || saveType < 0 || saveType >= kSaveTypes) return false;
+    m_saveTarget[0] = '\0';
+    if (!m_loaded) return SaveFailed("There is no image to save.");
+    if (!path || !*path) return SaveFailed("No file name was given.");
+    if (!FitsPathBuffer(path)) return SaveFailed("The file name is too long.");
+    std::strcpy(m_saveTarget, path);
+    if (saveType < 0 || saveType >= kSaveTypes) return SaveFailed("The file type is not one that can be written.");
     std::strcpy(m_path, path);
     const std::string target = CKzFilename::SetFileExtension(path, kTypes[saveType].extension);
-    if (target.empty()) return false;
+    if (target.empty()) return SaveFailed("The file name is too long.");
+    std::strcpy(m_saveTarget, target.c_str());
     Picture copy(m_picture);
-    if (saveType == SaveGif && copy.GetBpp() > 8 && !copy.DecreaseBpp(8, true, nullptr)) return false;
-    if (saveType == SaveJpg && copy.GetBpp() < 24 && !copy.IncreaseBpp(24)) return false;
-    return copy.Save(target, kTypes[saveType].format);
+    // The copy carries the shown picture's last error, which says nothing about this save.
+    copy.SetLastError("");
+    bool converted = true;
+    if (saveType == SaveGif && copy.GetBpp() > 8) converted = copy.DecreaseBpp(8, true, nullptr);
+    if (saveType == SaveJpg && copy.GetBpp() < 24) converted = copy.IncreaseBpp(24);
+    if (!converted) return SaveFailed(*copy.GetLastError() ? copy.GetLastError() : "The colours could not be converted.");
+    errno = 0;
+    if (copy.Save(target, kTypes[saveType].format)) {
+        m_saveError[0] = '\0';
+        return true;
+    }
+    if (*copy.GetLastError()) return SaveFailed(copy.GetLastError());
+    // A file that cannot be created leaves no codec message; the system's reason is in errno.
+    const std::string reason = std::string("The file could not be created: ") + std::strerror(errno ? errno : EIO);
+    return SaveFailed(reason.c_str());
+}
+
+bool ImageDocument::SaveFailed(const char* reason)
+{
+    std::snprintf(m_saveError, sizeof m_saveError, "%s", reason);
+    return false;
 }
 
 bool ImageDocument::CopyToClipboard(platform::Clipboard& clipboard) const

@@ -27,6 +27,10 @@ public:
     // Writes a copy in the format of saveType, with the extension replaced to match; the picture
     // itself is never converted. The document's path becomes the given path.
     bool SaveAs(const char* path, int saveType);
+    // The file the last SaveAs wrote or tried to write ("" when it got no file name), and why
+    // it failed ("" after a success).
+    const char* GetSaveTarget() const { return m_saveTarget; }
+    const char* GetSaveError() const { return m_saveError; }
     bool CopyToClipboard(platform::Clipboard& clipboard) const;
     // Draws the picture into an area of the device context at the origin, keeping its
     // proportions (see view::PlaceInArea); reports the drawn size.
@@ -40,8 +44,12 @@ public:
     const Picture& GetPicture() const { return m_picture; }
 
 private:
+    bool SaveFailed(const char* reason);
+
     bool m_loaded = false;
     char m_path[260] = {};
+    char m_saveTarget[260] = {};
+    char m_saveError[256] = {};
     Picture m_picture;
     ImageInfo m_info;
 };

@@ -9,6 +9,13 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
+
+// Readable Qt texts in test failures.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace guitest {
 

@@ -154,3 +154,20 @@ TEST(ImageDocument, SaveAsConvertsACopyAndFixesTheExtension)
     EXPECT_FALSE(doc.SaveAs(dir.file("d.bmp").c_str(), kSaveTypes));
     EXPECT_FALSE(doc.SaveAs("", SaveBmp));
 }
+
+TEST(ImageDocument, FailedSaveTellsWhichFileAndWhy)
+{
+    TempDir dir;
+    ImageDocument doc;
+    EXPECT_FALSE(doc.SaveAs(dir.file("x.bmp").c_str(), SaveBmp));
+    EXPECT_STRNE(doc.GetSaveError(), "");
+    LoadPicture(doc, dir, 30, 20, 24);
+    EXPECT_FALSE(doc.SaveAs(dir.file("none/b").c_str(), SaveGif));
+    EXPECT_EQ(std::string(doc.GetSaveTarget()), dir.file("none/b.gif"));
+    EXPECT_NE(std::string(doc.GetSaveError()).find("could not be created: No such file or directory"), std::string::npos) << doc.GetSaveError();
+    EXPECT_FALSE(doc.SaveAs(dir.file("c.bmp").c_str(), kSaveTypes));
+    EXPECT_STRNE(doc.GetSaveError(), "");
+    ASSERT_TRUE(doc.SaveAs(dir.file("c.bmp").c_str(), SaveBmp));
+    EXPECT_STREQ(doc.GetSaveError(), "");
+    EXPECT_EQ(std::string(doc.GetSaveTarget()), dir.file("c.bmp"));
+}

@@ -1,0 +1,119 @@
+#include "QtDesktop.h"
+
+#include "QtWindow.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+
+constexpr int kFallbackFrame = 4;
+
+bool Decorated(const QWidget& widget)
+{
+    const Qt::WindowType type = widget.windowType();
+    return widget.isVisible() && (type == Qt::Window || type == Qt::Dialog) &&
+           !widget.windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+QMessageBox::Icon ToQt(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString Text(const char* text)
+{
+    return QString::fromUtf8(text ? text : "");
+}
+
+} // namespace
+
+ScreenMetrics QtDesktop::GetScreenMetrics() const
+{
+    ScreenMetrics metrics;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        metrics.screenWidth = area.width();
+        metrics.screenHeight = area.height();
+    }
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!Decorated(*widget)) continue;
+        const QRect outer = widget->frameGeometry();
+        const QRect inner = widget->geometry();
+        const int left = inner.left() - outer.left();
+        const int right = outer.right() - inner.right();
+        const int top = inner.top() - outer.top();
+        const int bottom = outer.bottom() - inner.bottom();
+        // Without a caption the border is not a window manager's frame (the offscreen platform
+        // draws a bare 2-pixel one).
+        if (top <= bottom) continue;
+        m_measured = {(left + right) / 2, bottom, top - bottom};
+        break;
+    }
+    if (m_measured.caption > 0) {
+        metrics.frameWidth = m_measured.width;
+        metrics.frameHeight = m_measured.height;
+        metrics.captionHeight = m_measured.caption;
+    } else {
+        metrics.frameWidth = kFallbackFrame;
+        metrics.frameHeight = kFallbackFrame;
+        metrics.captionHeight = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    }
+    QMenuBar probe;
+    probe.addMenu(QStringLiteral("&File"));
+    metrics.menuHeight = probe.sizeHint().height();
+    return metrics;
+}
+
+void QtDesktop::SetCursor(CursorShape shape)
+{
+    if (shape == CursorShape::Wait) {
+        if (m_waiting) return;
+        m_waiting = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // The caller goes on without returning to the event loop: hand the cursor to the window
+        // system now.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } else if (m_waiting) {
+        m_waiting = false;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+MessageAnswer QtDesktop::ShowMessage(const Window* owner, const char* caption, const char* text,
+                                     MessageIcon icon, MessageButtons buttons)
+{
+    QMessageBox box(ToQt(icon), Text(caption), Text(text), QMessageBox::NoButton, AsWidget(owner));
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yes = nullptr;
+    if (buttons == MessageButtons::YesNo) {
+        yes = box.addButton(QMessageBox::Yes);
+        box.setEscapeButton(box.addButton(QMessageBox::No));
+        box.setDefaultButton(yes);
+    } else {
+        box.setDefaultButton(box.addButton(QMessageBox::Ok));
+    }
+    const bool wasWaiting = m_waiting;
+    SetCursor(CursorShape::Arrow);
+    box.exec();
+    if (wasWaiting) SetCursor(CursorShape::Wait);
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+} // namespace platform
