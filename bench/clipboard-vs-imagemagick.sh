@@ -10,19 +10,10 @@ bench="$build/bench/bench_clipboard"
 require_program "$bench"
 require_command convert
 
-convert "$source" -resize '4000x3000!' -type TrueColor "BMP3:$work/photo.bmp"
-convert "$work/photo.bmp" "$work/photo.mpc"
+make_photo
 
 export MAGICK_THREAD_LIMIT=1
 runs=3
-# Mean milliseconds of one run of the given command.
-peer_ms() {
-  start=$(date +%s%N)
-  i=0
-  while [ $i -lt $runs ]; do "$@" >/dev/null 2>&1; i=$((i + 1)); done
-  end=$(date +%s%N)
-  echo $(( (end - start) / runs / 1000000 ))
-}
 base=$(peer_ms convert "$work/photo.mpc" null:)
 fast=$(( $(peer_ms convert "$work/photo.mpc" -quality 15 "png:$work/fast.png") - base ))
 default=$(( $(peer_ms convert "$work/photo.mpc" "png:$work/default.png") - base ))

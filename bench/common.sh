@@ -1,6 +1,7 @@
 # Set-up shared by the peer comparison scripts; sourced right after `set -eu`. Takes the build
 # folder as the script's $1 and sets root, build, corpus, work (a temporary folder removed on
-# exit) and source (the corpus photo the scripts enlarge to 4000 x 3000).
+# exit) and source (the corpus photo the scripts enlarge to 4000 x 3000 with make_photo); peer_ms
+# times a peer tool.
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}
@@ -12,3 +13,20 @@ source="$corpus/exif/exif-samples/hdr/canon_hdr_YES.jpg"
 [ -f "$source" ] || { echo "corpus photo not found: $source" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# The source photo enlarged to 4000 x 3000: a 24-bit BMP ($work/photo.bmp) and ImageMagick's
+# pixel cache of it ($work/photo.mpc), which timed runs of convert load without decoding.
+make_photo() {
+  convert "$source" -resize '4000x3000!' -type TrueColor "BMP3:$work/photo.bmp"
+  convert "$work/photo.bmp" "$work/photo.mpc"
+}
+
+# Mean milliseconds of one run of the given command, over $runs runs (5 unless set).
+peer_ms() {
+  n=${runs:-5}
+  start=$(date +%s%N)
+  i=0
+  while [ $i -lt "$n" ]; do "$@" >/dev/null 2>&1; i=$((i + 1)); done
+  end=$(date +%s%N)
+  echo $(( (end - start) / n / 1000000 ))
+}

@@ -74,9 +74,14 @@ ScreenMetrics QtDesktop::GetScreenMetrics() const
         metrics.frameHeight = kFallbackFrame;
         metrics.captionHeight = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
     }
-    QMenuBar probe;
-    probe.addMenu(QStringLiteral("&File"));
-    metrics.menuHeight = probe.sizeHint().height();
+    if (m_menuHeight == 0) {
+        QMenuBar probe;
+        // A desktop's global menu would take the bar out of the window and report no height.
+        probe.setNativeMenuBar(false);
+        probe.addMenu(QStringLiteral("&File"));
+        m_menuHeight = probe.sizeHint().height();
+    }
+    metrics.menuHeight = m_menuHeight;
     return metrics;
 }
 

@@ -29,6 +29,8 @@ private:
     };
     // The last frame a window manager drew: it stays valid while every window is hidden.
     mutable Frame m_measured;
+    // A one-line menu bar in the application's style and font.
+    mutable int m_menuHeight = 0;
     bool m_waiting = false;
 };
 

@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -131,7 +133,8 @@ bool QtShell::StartProgram(const char* program, const char* argument, const char
 
 bool QtShell::ShowHelp(const char* helpFile)
 {
-    const bool reused = m_help;
+    // A closed window is only waiting to be deleted: a new one takes its place.
+    const bool reused = m_help && m_help->isVisible();
     if (!reused) m_help = new HelpWindow;
     if (!m_help->Open(Text(helpFile))) {
         if (!reused) delete m_help.data();

@@ -18,7 +18,8 @@ public:
     QtShell() = default;
     QtShell(const QtShell&) = delete;
     QtShell& operator=(const QtShell&) = delete;
-    // Deletes the editor and help windows that are still open.
+    // Deletes the editor and help windows that are still open: destroy the shell before the
+    // application object.
     ~QtShell() override;
 
     // xdg-open started in workingDirectory, so the document opens in the application the

@@ -1,6 +1,8 @@
 // Helpers for the tests that drive real Qt windows in the offscreen platform.
 #pragma once
 
+#include "Picture.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <ostream>
 
 // Readable Qt texts in test failures.
@@ -64,6 +67,15 @@ void WhenShown(std::function<void(W*)> act, std::function<void()> closeAll)
         }
     });
     timer->start(10);
+}
+
+// A 24-bit bitmap file of one colour.
+inline void WriteSolidBitmap(const std::string& path, int width, int height, ColorRef colour)
+{
+    Picture picture(width, height, 24);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) picture.SetPixelColor(x, y, colour);
+    ASSERT_TRUE(picture.Save(path, ImageFormat::Bmp)) << picture.GetLastError();
 }
 
 } // namespace guitest

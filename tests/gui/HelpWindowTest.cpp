@@ -64,9 +64,13 @@ TEST(HelpWindow, ShowsTheProgramsHelpPage)
     EXPECT_TRUE(text.contains(QStringLiteral("Keys")));
     EXPECT_EQ(window->GetBrowser()->source().fragment(), QStringLiteral("contents"));
 
-    // F1 again reuses the window.
+    // F1 again reuses the window; after closing it, a new one shows and stays.
     ASSERT_TRUE(shell.ShowHelp(page.c_str()));
     EXPECT_EQ(FindShown<HelpWindow>(), window);
+    window->close();
+    ASSERT_TRUE(shell.ShowHelp(page.c_str()));
+    QTest::qWait(20);
+    EXPECT_NE(FindShown<HelpWindow>(), nullptr);
     EXPECT_TRUE(shell.CloseWindows());
 }
 

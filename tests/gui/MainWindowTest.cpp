@@ -54,13 +54,9 @@ protected:
 
     std::string Dir() const { return temp.path().string() + "/"; }
 
-    // A bitmap of one colour.
     void WriteImage(const std::string& name, int width, int height, ColorRef colour = MakeColorRef(255, 0, 0))
     {
-        Picture picture(width, height, 24);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) picture.SetPixelColor(x, y, colour);
-        ASSERT_TRUE(picture.Save(Dir() + name, ImageFormat::Bmp)) << picture.GetLastError();
+        guitest::WriteSolidBitmap(Dir() + name, width, height, colour);
     }
 
     view::ImageFit Expected(int width, int height, bool border)

@@ -1,0 +1,43 @@
+// The main window together with what its commands reach: the command handler and the dialogs,
+// over the desktop, clipboard and shell it is given.
+#pragma once
+
+#include "CommandHandler.h"
+#include "MainStatusBar.h"
+#include "MainWindow.h"
+#include "QtViewerDialogs.h"
+
+struct AppContext;
+class ImageBrowser;
+class ThumbnailPageBuilder;
+
+namespace platform {
+class Clipboard;
+class Desktop;
+class Shell;
+} // namespace platform
+
+namespace qtui {
+
+class ViewerWindow {
+public:
+    // Creates the window hidden, at the stored position when there is one, with the status bar
+    // split into its parts.
+    ViewerWindow(const AppContext& app, ImageBrowser& browser, ThumbnailPageBuilder& builder,
+                 platform::Desktop& desktop, platform::Clipboard& clipboard, platform::Shell& shell);
+    ViewerWindow(const ViewerWindow&) = delete;
+    ViewerWindow& operator=(const ViewerWindow&) = delete;
+
+    MainWindow& GetWindow() { return window; }
+    // Null when hidden.
+    platform::StatusBar* GetStatusBar() { return window.GetStatusBar(); }
+    platform::MenuBar* GetMenuBar() { return window.HasMenuBar() ? &window : nullptr; }
+    CommandHandler& GetCommands() { return commands; }
+
+private:
+    MainWindow window;
+    QtViewerDialogs dialogs;
+    CommandHandler commands;
+};
+
+} // namespace qtui
