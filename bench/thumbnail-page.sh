@@ -1,7 +1,8 @@
 #!/bin/sh
 # Times the installed program's thumbnail mode (vistrel /t, no display) on 50 photos of
 # 4000 x 3000 against ImageMagick (mogrify -thumbnail 120x120) and vipsthumbnail (-s 120x120)
-# over the same files in the same run, and prints the ratios. The photos are one corpus photo enlarged and copied 50 times.
+# over the same files in the same run, and prints the ratios. The photos are one corpus photo
+# enlarged and copied 50 times.
 # Usage: bench/thumbnail-page.sh [BUILD_DIR]
 set -eu
 . "$(dirname "$0")/common.sh"

@@ -13,6 +13,11 @@ install(FILES resources/vistrel.png DESTINATION share/icons/hicolor/128x128/apps
 
 install(CODE [[
   set(installDir "${CMAKE_INSTALL_PREFIX}/lib/vistrel")
+  if(NOT IS_ABSOLUTE "${installDir}")
+    # A prefix given relative to where cmake runs; the store must hold an absolute folder.
+    execute_process(COMMAND pwd OUTPUT_VARIABLE workingDir OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(installDir "${workingDir}/${installDir}")
+  endif()
   file(MAKE_DIRECTORY "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
   file(CREATE_LINK ../lib/vistrel/vistrel "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin/vistrel" SYMBOLIC)
   if(DEFINED ENV{DESTDIR} AND NOT "$ENV{DESTDIR}" STREQUAL "")

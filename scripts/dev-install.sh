@@ -4,6 +4,6 @@
 # Usage: scripts/dev-install.sh [BUILD_DIR]   (installs into BUILD_DIR/install)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$root/build"}
+build=$(cd "${1:-"$root/build"}" && pwd)
 cmake --install "$build" --prefix "$build/install" >/dev/null
 echo "$build/install/bin/vistrel"
