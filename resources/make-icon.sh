@@ -1,6 +1,6 @@
 #!/bin/sh
-# Draws the program's window icon (64 x 64 PNG with transparency) with ImageMagick: a photo
-# print like those of the splash artwork, slightly turned, with a soft shadow.
+# Draws the program's icon (128 x 128 PNG with transparency) with ImageMagick: the front photo
+# print of the splash artwork, slightly turned, on a rounded blue tile.
 # Usage: resources/make-icon.sh [output.png]   (default: vistrel.png beside this script)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -8,16 +8,16 @@ out=${1:-"$here/vistrel.png"}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-convert -size 48x36 gradient:"#2f6fa8"-"#9fd0ee" \
-  -fill "#ffe9a8" -draw "circle 35,10 35,15" \
-  -fill "#4f86a0" -draw "polygon 0,26 9,16 15,20 24,10 33,21 40,17 48,25 48,36 0,36" \
-  -fill "#2e5b45" -draw "polygon 0,30 12,22 20,28 31,19 42,29 48,26 48,36 0,36" \
-  -fill "#3a7fa8" -draw "rectangle 0,32 48,36" \
-  -bordercolor "#fdfdfb" -border 3 \
-  -bordercolor "#c9c6bf" -border 1 \
-  "$tmp/print.png"
-convert "$tmp/print.png" -background none -rotate -6 \
-  \( +clone -background "#1b2a3a" -shadow 50x2+2+3 \) +swap \
-  -background none -layers merge +repage \
-  -gravity center -background none -extent 64x64 \
-  -depth 8 "PNG32:$out"
+convert -size 150x104 gradient:"#2f6fa8"-"#9fd0ee" \
+  -fill "#ffe9a8" -draw "circle 108,30 108,44" \
+  -fill "#4f86a0" -draw "polygon 0,74 26,46 44,58 70,30 98,60 118,48 150,70 150,104 0,104" \
+  -fill "#2e5b45" -draw "polygon 0,86 34,62 60,80 92,56 126,82 150,74 150,104 0,104" \
+  -fill "#3a7fa8" -draw "rectangle 0,90 150,104" \
+  -bordercolor "#fdfdfb" -border 9 \
+  -resize 96x96 -background none -rotate -8 "$tmp/print.png"
+convert -size 128x128 xc:none \
+  -fill "#1f6f9f" -draw "roundrectangle 4,4 123,123 22,22" \
+  -fill "#e0a458" -draw "roundrectangle 4,108 123,123 10,10" \
+  -fill "#1f6f9f" -draw "rectangle 4,104 123,112" \
+  "$tmp/print.png" -gravity center -geometry +0-4 -composite \
+  -depth 8 -define png:exclude-chunks=date,time -strip "$out"

@@ -1,0 +1,82 @@
+#!/bin/sh
+# Installs the build into a temporary prefix, as a user would, and runs the installed program
+# without any display: the thumbnail mode on a folder of mixed images, and the cases that must
+# end with exit status 0.
+# Usage: thumbnail-mode.sh BUILD_DIR SOURCE_DIR CORPUS_DIR
+set -eu
+build=$1
+source=$2
+corpus=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+[ -d "$corpus/names" ] || { echo "SKIP: corpus not found at $corpus" >&2; exit 77; }
+
+export KZUTIL_REGISTRY_DIR="$work/registry"
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+vistrel="$work/prefix/bin/vistrel"
+for file in vistrel libKzutil.so vistrel-help.html template.html; do
+  [ -f "$work/prefix/lib/vistrel/$file" ] || fail "$file is not in the install folder"
+done
+[ -L "$vistrel" ] || fail "bin/vistrel is not a link"
+registered=$("$work/prefix/bin/kzreg" query 'HKCU\Software\Marvensk\Vistrel' InstallPath)
+[ "$registered" = "$work/prefix/lib/vistrel/" ] || fail "InstallPath is '$registered'"
+"$work/prefix/bin/kzreg" add 'HKCU\Software\Marvensk\Vistrel' ThumbWidth dword 80 >/dev/null
+"$work/prefix/bin/kzreg" add 'HKCU\Software\Marvensk\Vistrel' ThumbHeight dword 60 >/dev/null
+
+# Runs the installed program with no display; sets status.
+run() {
+  status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$vistrel" "$@" >"$work/stdout" 2>"$work/stderr" || status=$?
+}
+
+# Seven readable images (names with markup, quotes, '&', '#', '%' and spaces; two that differ
+# only in extension) and, listed last, two that cannot be decoded: they take places in the last
+# row but get no cells.
+pics="$work/pics"
+mkdir -p "$pics"
+cp "$corpus"/names/*.jpg "$pics"/
+cp "$source/resources/samples/checker.bmp" "$pics/a.bmp"
+cp "$source/resources/samples/plasma.png" "$pics/a.png"
+printf 'BM broken' >"$pics/zz-broken.bmp"
+head -c 300 "$source/resources/samples/harbour.jpg" >"$pics/zz-cut.jpg"
+run /t "$pics"
+[ $status -eq 1 ] || fail "/t on a folder of images ended with $status: $(cat "$work/stderr")"
+[ ! -s "$work/stderr" ] || fail "unexpected messages: $(cat "$work/stderr")"
+
+report=$(python3 "$source/tests/viewer/check_page.py" "$pics/thumbnails.html") || fail "page check: $report"
+[ "$(echo "$report" | grep -c '^alt ')" -eq 7 ] || fail "expected 7 images on the page: $report"
+[ "$(echo "$report" | grep '^row ' | tr '\n' ' ')" = "row 6 row 6 row 1 row 1 " ] ||
+  fail "expected a row of six and a row of one with their captions: $report"
+echo "$report" | grep -qxF 'caption it'"'"'s <b>?.jpg' || fail "markup in a name not shown as text: $report"
+
+thumbs=$(ls "$pics/thumbs_vistrel" | wc -l)
+[ "$thumbs" -eq 7 ] || fail "expected 7 thumbnails, found $thumbs"
+for thumb in "$pics"/thumbs_vistrel/*; do
+  # Read from standard input: ImageMagick would expand '%' and '[' in a file name.
+  size=$(identify -format '%w %h' jpg:- <"$thumb")
+  set -- $size
+  { [ "$1" -le 80 ] && [ "$2" -le 60 ] && { [ "$1" -eq 80 ] || [ "$2" -eq 60 ]; }; } ||
+    fail "$(basename "$thumb") is $1 x $2, not fitted into 80 x 60"
+done
+
+run /t "$work/missing"
+[ $status -eq 0 ] || fail "/t on a missing folder ended with $status"
+[ ! -e "$work/missing" ] || fail "a missing folder was created"
+
+mkdir -p "$work/empty"
+echo "no image" >"$work/empty/notes.txt"
+run /t "$work/empty"
+[ $status -eq 0 ] || fail "/t on a folder without images ended with $status"
+[ ! -e "$work/empty/thumbs_vistrel" ] || fail "a folder without images got a thumbnail folder"
+
+run "$pics/a.bmp"
+[ $status -eq 0 ] || fail "window mode without a display ended with $status"
+grep -q 'no display' "$work/stderr" || fail "window mode without a display said: $(cat "$work/stderr")"
+
+export KZUTIL_REGISTRY_DIR="$work/other-user"
+run /t "$pics"
+[ $status -eq 0 ] || fail "an uninstalled program ended with $status"
+[ "$(cat "$work/stderr")" = "Vistrel is not properly installed on this computer.
+Please reinstall Vistrel." ] || fail "not-installed message: $(cat "$work/stderr")"
+echo "installed program: thumbnail mode and its failures behave"

@@ -1,0 +1,168 @@
+#include "StartUp.h"
+
+#include "CommandHandler.h"
+#include "Desktop.h"
+#include "ImageBrowser.h"
+#include "Kzutil.h"
+#include "ThumbnailPageBuilder.h"
+#include "TitleAndStatus.h"
+#include "ViewerSettings.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <strings.h>
+
+namespace {
+
+constexpr char kNotInstalled[] = "%s is not properly installed on this computer.\nPlease reinstall %s.";
+constexpr char kNoTemplate[] = "Could not find the template file for creating HTML thumbnail pages.\n"
+                               "%s will now use its build in HTML template. Please reinstall %s.";
+
+class StartUp {
+public:
+    StartUp(const std::vector<std::string>& arguments, StartUpHost& host, ImageBrowser& browser,
+            ThumbnailPageBuilder& builder)
+        : m_arguments(arguments), m_host(host), m_desktop(host.GetDesktop()), m_browser(browser), m_builder(builder)
+    {
+    }
+
+    int Run();
+
+private:
+    void ReadSettings();
+    // Fills a path of the install folder; empty when it does not fit or the file is missing.
+    void SetInstallFile(char (&path)[260], const char* name) const;
+    void Warn(const char* format, platform::MessageIcon icon = platform::MessageIcon::Warning) const;
+    void Debug(const std::string& text) const;
+    // The directory of the first "/t" that has an argument after it; null without one.
+    const std::string* ThumbnailDirectory() const;
+    int RunThumbnailMode(const std::string& directory);
+    int RunWindowMode();
+    void LoadArgument(const char* path);
+
+    const std::vector<std::string>& m_arguments;
+    StartUpHost& m_host;
+    platform::Desktop& m_desktop;
+    ImageBrowser& m_browser;
+    ThumbnailPageBuilder& m_builder;
+    ViewerSettings m_settings;
+    AppContext m_app;
+};
+
+int StartUp::Run()
+{
+    if (m_settings.IsInstalled()) {
+        int hide = 0;
+        if (!m_settings.Read(settings::HideSplashScreen, hide) || hide != 1) m_host.ShowSplash();
+        ReadSettings();
+    }
+    if (m_app.debugMode)
+        for (std::size_t i = 0; i < m_arguments.size(); ++i)
+            Debug("Argument " + std::to_string(i) + " = " + m_arguments[i]);
+
+    if (!m_app.programPath[0]) {
+        Warn(kNotInstalled);
+        return 0;
+    }
+    if (!m_app.helpFilePath[0]) Warn(kNotInstalled);
+
+    m_builder.LoadTemplate();
+    if (!m_builder.TemplateFileExists() && !m_builder.RestoreTemplate()) Warn(kNoTemplate);
+
+    if (const std::string* directory = ThumbnailDirectory()) return RunThumbnailMode(*directory);
+    return RunWindowMode();
+}
+
+void StartUp::ReadSettings()
+{
+    char installPath[260] = {};
+    // One byte stays free for the separator the folder may lack.
+    if (m_settings.Read(settings::InstallPath, installPath, sizeof installPath - 1) && installPath[0] &&
+        CKzFilename::IncludeTrailingBackslash(installPath)) {
+        std::strcpy(m_app.installPath, installPath);
+        SetInstallFile(m_app.programPath, install::kProgramFile);
+        SetInstallFile(m_app.helpFilePath, install::kHelpFile);
+    }
+    int value = 0;
+    if (m_settings.Read(settings::ShowMenuAndStatusToolbar, value)) m_app.showMenuAndStatus = value != 0;
+    if (m_settings.Read(settings::Debug, value)) m_app.debugMode = value != 0;
+}
+
+void StartUp::SetInstallFile(char (&path)[260], const char* name) const
+{
+    const int length = std::snprintf(path, sizeof path, "%s%s", m_app.installPath, name);
+    if (length < 0 || length >= static_cast<int>(sizeof path) || !CKzFile::FileExists(path)) path[0] = '\0';
+}
+
+void StartUp::Warn(const char* format, platform::MessageIcon icon) const
+{
+    CKzString text;
+    text.Format(format, settings::kAppName, settings::kAppName);
+    m_desktop.ShowMessage(nullptr, settings::kAppName, text.c_str(), icon, platform::MessageButtons::Ok);
+}
+
+void StartUp::Debug(const std::string& text) const
+{
+    if (m_app.debugMode)
+        m_desktop.ShowMessage(nullptr, "DEBUG", text.c_str(), platform::MessageIcon::Information,
+                              platform::MessageButtons::Ok);
+}
+
+const std::string* StartUp::ThumbnailDirectory() const
+{
+    for (std::size_t i = 0; i + 1 < m_arguments.size(); ++i)
+        if (strcasecmp(m_arguments[i].c_str(), "/t") == 0) return &m_arguments[i + 1];
+    return nullptr;
+}
+
+int StartUp::RunThumbnailMode(const std::string& argument)
+{
+    const std::string directory = CKzFilename::GetLongPath(argument.c_str());
+    Debug("Thumbnail command line switch used.\nThumbnail directory = " + directory);
+    if (!directory.empty() && CKzDir::IsDirectory(directory.c_str()) && m_builder.Build(directory.c_str())) {
+        Debug("Finished creating thumbnails.");
+        return 1;
+    }
+    Debug("Thumbnail directory doesn't exists.");
+    return 0;
+}
+
+int StartUp::RunWindowMode()
+{
+    if (!m_host.CreateMainWindow(m_app, m_browser, m_builder)) return 0;
+    platform::Window* window = m_host.GetMainWindow();
+    platform::StatusBar* statusBar = m_host.GetStatusBar();
+    if (!window) return 0;
+    m_browser.SetWindows(window, statusBar);
+    if (m_settings.IsInstalled()) {
+        int value = 0;
+        if (m_settings.Read(settings::SortImagesOnDate, value) && value == 1) m_browser.SetSortOnDate(true);
+        if (m_settings.Read(settings::DrawBorder, value) && value == 1) m_browser.SetDrawBorder(true);
+    }
+    if (!m_arguments.empty()) LoadArgument(m_arguments[0].c_str());
+    UpdateMenuState(m_host.GetMenuBar(), m_browser, m_builder, m_app);
+    UpdateTitleAndStatus(m_browser, *window, statusBar);
+    return m_host.RunEventLoop();
+}
+
+void StartUp::LoadArgument(const char* argument)
+{
+    const std::string path = CKzFilename::GetLongPath(argument);
+    if (!path.empty() && CKzDir::IsDirectory(path.c_str())) {
+        Debug("Load directory: " + path);
+        if (!m_browser.LoadDirectory(path.c_str(), true)) Debug("Failed to load the specified directory.");
+    } else {
+        Debug("Load file: " + path);
+        if (path.empty() || !m_browser.LoadFile(path.c_str())) Debug("Failed to load the specified file.");
+    }
+}
+
+} // namespace
+
+int RunStartUp(const std::vector<std::string>& arguments, StartUpHost& host, ImageBrowser& browser,
+               ThumbnailPageBuilder& builder)
+{
+    StartUp startUp(arguments, host, browser, builder);
+    return startUp.Run();
+}
