@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -290,4 +291,52 @@ TEST_F(ViewerWindowTest, OpenDialogLoadsTheChosenFile)
         RejectAll<QFileDialog>);
     Press(Qt::Key_O);
     EXPECT_EQ(Shown(), Expected("b.bmp", "450 x 380 x 24bpp", "2/2"));
+}
+
+TEST_F(ViewerWindowTest, FailedSaveAsIsReportedWithTheFileAndTheReason)
+{
+    WriteImage("a.bmp", 50, 40);
+    Open();
+    ASSERT_TRUE(browser.LoadDirectory(Dir().c_str(), true));
+    // No file can be made there, not even by root.
+    const QString target = QStringLiteral("/proc/vistrel-test.bmp");
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    WhenShown<QFileDialog>(
+        [&](QFileDialog* dialog) {
+            WhenShown<QMessageBox>(
+                [&](QMessageBox* box) {
+                    caption = box->windowTitle();
+                    text = box->text();
+                    icon = box->icon();
+                    box->button(QMessageBox::Ok)->click();
+                },
+                RejectAll<QMessageBox>);
+            dialog->selectFile(target);
+            static_cast<QDialog*>(dialog)->accept();
+        },
+        RejectAll<QFileDialog>);
+    Press(Qt::Key_S);
+    EXPECT_EQ(caption, QStringLiteral("Vistrel"));
+    const QString opening = QStringLiteral("Could not save the image '%1'.\n").arg(target);
+    EXPECT_TRUE(text.startsWith(opening)) << text.toStdString();
+    EXPECT_GT(text.size(), opening.size()) << "the reason follows";
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(Shown(), Expected("a.bmp", "50 x 40 x 24bpp", "1/1"));
+}
+
+TEST_F(ViewerWindowTest, ArrowKeysWalkToTheChildAndTheParentFolder)
+{
+    WriteImage("a.bmp", 500, 400);
+    std::filesystem::create_directory(temp.path() / "sub");
+    guitest::WriteSolidBitmap(Dir() + "sub/c.bmp", 420, 360, MakeColorRef(1, 2, 3));
+    Open();
+    ASSERT_TRUE(browser.LoadFile((Dir() + "a.bmp").c_str()));
+    Press(Qt::Key_Right);
+    EXPECT_EQ(Window().windowTitle(), QStringLiteral("Vistrel [c.bmp]"));
+    EXPECT_EQ(Window().GetStatusBar()->GetText(3), QString::fromLocal8Bit((Dir() + "sub").c_str()));
+    EXPECT_EQ(Window().GetView().size(), QSize(420, 360));
+    Press(Qt::Key_Left);
+    EXPECT_EQ(Window().windowTitle(), QStringLiteral("Vistrel [a.bmp]"));
 }
