@@ -57,12 +57,18 @@ protected:
     std::unique_ptr<qtui::ViewerWindow> viewer;
     std::filesystem::path startDirectory = std::filesystem::current_path();
 
-    void SetUp() override { setenv("KZUTIL_REGISTRY_DIR", store.file("store").c_str(), 1); }
+    void SetUp() override
+    {
+        setenv("KZUTIL_REGISTRY_DIR", store.file("store").c_str(), 1);
+        // The file dialogs remember the folder they were left in: not in the user's settings.
+        setenv("XDG_CONFIG_HOME", store.file("config").c_str(), 1);
+    }
     void TearDown() override
     {
         viewer.reset();
         std::filesystem::current_path(startDirectory);
         unsetenv("KZUTIL_REGISTRY_DIR");
+        unsetenv("XDG_CONFIG_HOME");
     }
 
     void Open()
@@ -282,14 +288,18 @@ TEST_F(ViewerWindowTest, OpenDialogLoadsTheChosenFile)
     WriteImage("a.bmp", 500, 400);
     WriteImage("b.bmp", 450, 380);
     Open();
+    ASSERT_TRUE(browser.LoadDirectory(Dir().c_str(), true));
     const std::string chosen = Dir() + "b.bmp";
+    QString startedIn;
     WhenShown<QFileDialog>(
         [&](QFileDialog* dialog) {
+            startedIn = dialog->directory().absolutePath();
             dialog->selectFile(QString::fromLocal8Bit(chosen.c_str()));
             static_cast<QDialog*>(dialog)->accept();
         },
         RejectAll<QFileDialog>);
     Press(Qt::Key_O);
+    EXPECT_EQ(startedIn, QString::fromLocal8Bit(temp.path().string().c_str())) << "the shown folder";
     EXPECT_EQ(Shown(), Expected("b.bmp", "450 x 380 x 24bpp", "2/2"));
 }
 
@@ -298,8 +308,8 @@ TEST_F(ViewerWindowTest, FailedSaveAsIsReportedWithTheFileAndTheReason)
     WriteImage("a.bmp", 50, 40);
     Open();
     ASSERT_TRUE(browser.LoadDirectory(Dir().c_str(), true));
-    // No file can be made there, not even by root.
-    const QString target = QStringLiteral("/proc/vistrel-test.bmp");
+    // A file cannot be a folder, not even for root.
+    const QString target = QString::fromLocal8Bit((Dir() + "a.bmp/copy.bmp").c_str());
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
