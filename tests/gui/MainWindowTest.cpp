@@ -210,6 +210,8 @@ TEST_F(MainWindowTest, StatusBarHasFourPartsAtTheirEdges)
     EXPECT_EQ(bar.GetPartRect(3), QRect(210, 0, bar.width() - 210, bar.height()));
     EXPECT_EQ(bar.width(), window->width());
     EXPECT_EQ(bar.GetText(0), QStringLiteral("600 x 300 x 24bpp"));
+    EXPECT_LE(bar.fontMetrics().horizontalAdvance(QStringLiteral("4000 x 3000 x 24bpp")), 110)
+        << "a photo's size fits into the first part";
     EXPECT_EQ(bar.GetText(1), QStringLiteral("100%"));
     EXPECT_EQ(bar.GetText(2), QStringLiteral("1/1"));
     EXPECT_EQ(bar.GetText(3), QString::fromLocal8Bit(temp.path().string().c_str()));
@@ -219,6 +221,9 @@ TEST_F(MainWindowTest, StatusBarHasFourPartsAtTheirEdges)
 TEST_F(MainWindowTest, CloseBoxAsksToQuitAndRestoredRectSurvivesMaximising)
 {
     Open();
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     window->move(30, 40);
     const platform::WindowRect normal = window->GetOuterRect();
     EXPECT_EQ(normal.left, 30);

@@ -1,5 +1,6 @@
 #include "MainStatusBar.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace qtui {
@@ -8,11 +9,24 @@ namespace {
 
 // Room around the text inside a part, as a status bar of the desktop leaves it.
 constexpr int kTextPadding = 8;
+// The first part is 110 pixels wide, made for a small 8-point font: a photo's size must fit.
+constexpr char kWidestInfo[] = "0000 x 0000 x 24bpp";
+constexpr int kInfoWidth = 110;
+constexpr qreal kSmallestPointSize = 6;
+
+QFont FittingFont(QFont font)
+{
+    while (font.pointSizeF() > kSmallestPointSize &&
+           QFontMetrics(font).horizontalAdvance(QLatin1String(kWidestInfo)) > kInfoWidth - kTextPadding)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
 
 } // namespace
 
 MainStatusBar::MainStatusBar(QWidget* parent) : QWidget(parent)
 {
+    setFont(FittingFont(font()));
     setFixedHeight(fontMetrics().height() + kTextPadding);
 }
 

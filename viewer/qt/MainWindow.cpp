@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
@@ -38,6 +39,7 @@ MainWindow::MainWindow(platform::Desktop& desktop, ImageBrowser& browser, bool m
       desktop(desktop)
 {
     setWindowTitle(QString::fromLatin1(settings::kAppName));
+    setWindowIcon(QIcon(QStringLiteral(":/vistrel/vistrel.png")));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
