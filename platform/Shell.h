@@ -17,6 +17,9 @@ public:
     virtual bool StartProgram(const char* program, const char* argument, const char* workingDirectory) = 0;
     // Shows the help file's table of contents; false when it cannot be shown.
     virtual bool ShowHelp(const char* helpFile) = 0;
+    // Closes the windows the shell opened (editor, help), letting an editor ask about unsaved
+    // changes; false when the user keeps one open. They end with the program otherwise.
+    virtual bool CloseWindows() = 0;
 };
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "ImageBrowser.h"
 #include "Kzutil.h"
 #include "MenuBar.h"
+#include "Messages.h"
 #include "OptionsStore.h"
 #include "Shell.h"
 #include "ThumbnailPageBuilder.h"
@@ -36,7 +37,6 @@ const char kSaveFilter[] = VISTREL_SAVE_FILTERS;
 
 namespace {
 
-constexpr char kNotInstalled[] = "%s is not properly installed on this computer.\nPlease reinstall %s.";
 constexpr char kPageFailed[] = "Could not create a HTML thumbnail page.";
 constexpr char kInstanceFailed[] = "Could not load the image '%s'.";
 constexpr char kSaveFailed[] = "Could not save the image '%s'.\n%s";
@@ -76,7 +76,8 @@ std::string Format(const char* format, const char* first, const char* second = "
 
 void NotInstalled(CommandContext& c, const platform::Window* owner)
 {
-    Tell(c, owner, Format(kNotInstalled, settings::kAppName, settings::kAppName), platform::MessageIcon::Warning);
+    Tell(c, owner, Format(messages::kNotInstalled, settings::kAppName, settings::kAppName),
+         platform::MessageIcon::Warning);
 }
 
 void RefreshTitle(CommandContext& c) { UpdateTitleAndStatus(c.browser, c.window, c.statusBar); }
@@ -316,6 +317,8 @@ bool CommandHandler::Execute(int id)
 
 void CommandHandler::Quit()
 {
+    // The program's own editor window ends with the program: it asks about unsaved changes first.
+    if (!m_context.shell.CloseWindows()) return;
     SaveWindowSettings();
     m_context.window.Quit();
 }

@@ -42,7 +42,8 @@ public:
 
     // false for an identifier that is no command of the main window.
     bool Execute(int command);
-    // Saves the window settings and ends the event loop; the close box comes here too.
+    // Closes the shell's windows, saves the window settings and ends the event loop; nothing
+    // when the user keeps an editor with unsaved changes open. The close box comes here too.
     void Quit();
     // Writes the window position (only when the store exists) and the menu/status setting.
     void SaveWindowSettings();

@@ -4,6 +4,7 @@
 #include "Desktop.h"
 #include "ImageBrowser.h"
 #include "Kzutil.h"
+#include "Messages.h"
 #include "ThumbnailPageBuilder.h"
 #include "TitleAndStatus.h"
 #include "ViewerSettings.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr char kNotInstalled[] = "%s is not properly installed on this computer.\nPlease reinstall %s.";
 constexpr char kNoTemplate[] = "Could not find the template file for creating HTML thumbnail pages.\n"
                                "%s will now use its build in HTML template. Please reinstall %s.";
 
@@ -62,10 +62,10 @@ int StartUp::Run()
             Debug("Argument " + std::to_string(i) + " = " + m_arguments[i]);
 
     if (!m_app.programPath[0]) {
-        Warn(kNotInstalled);
+        Warn(messages::kNotInstalled);
         return 0;
     }
-    if (!m_app.helpFilePath[0]) Warn(kNotInstalled);
+    if (!m_app.helpFilePath[0]) Warn(messages::kNotInstalled);
 
     m_builder.LoadTemplate();
     if (!m_builder.TemplateFileExists() && !m_builder.RestoreTemplate()) Warn(kNoTemplate);

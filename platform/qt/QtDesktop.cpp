@@ -88,14 +88,12 @@ ScreenMetrics QtDesktop::GetScreenMetrics() const
 void QtDesktop::SetCursor(CursorShape shape)
 {
     if (shape == CursorShape::Wait) {
-        if (m_waiting) return;
-        m_waiting = true;
+        if (m_waitDepth++ > 0) return;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         // The caller goes on without returning to the event loop: hand the cursor to the window
         // system now.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    } else if (m_waiting) {
-        m_waiting = false;
+    } else if (m_waitDepth > 0 && --m_waitDepth == 0) {
         QApplication::restoreOverrideCursor();
     }
 }
@@ -113,10 +111,16 @@ MessageAnswer QtDesktop::ShowMessage(const Window* owner, const char* caption, c
     } else {
         box.setDefaultButton(box.addButton(QMessageBox::Ok));
     }
-    const bool wasWaiting = m_waiting;
-    SetCursor(CursorShape::Arrow);
+    const int waitDepth = m_waitDepth;
+    if (waitDepth > 0) {
+        m_waitDepth = 0;
+        QApplication::restoreOverrideCursor();
+    }
     box.exec();
-    if (wasWaiting) SetCursor(CursorShape::Wait);
+    if (waitDepth > 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_waitDepth = waitDepth;
+    }
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
 }

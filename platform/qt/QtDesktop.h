@@ -14,7 +14,8 @@ public:
     // frames, the style's title bar height and the height of a one-line menu bar.
     ScreenMetrics GetScreenMetrics() const override;
     // Wait shows the busy cursor over every window at once, also when the caller runs a long
-    // step without returning to the event loop; Arrow ends it, however often Wait was asked.
+    // step without returning to the event loop. Waits nest (a command's step runs steps that wait
+    // themselves): the arrow comes back with the Arrow that ends the outermost one.
     void SetCursor(CursorShape shape) override;
     // Plain text (a file name is never read as markup). Yes/No starts on Yes; Escape and the
     // close box answer No. A pending wait cursor pauses while the box waits for the user.
@@ -31,7 +32,7 @@ private:
     mutable Frame m_measured;
     // A one-line menu bar in the application's style and font.
     mutable int m_menuHeight = 0;
-    bool m_waiting = false;
+    int m_waitDepth = 0;
 };
 
 } // namespace platform

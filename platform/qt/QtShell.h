@@ -39,10 +39,7 @@ public:
     // A HelpWindow at the page's table of contents; one window, reused.
     bool ShowHelp(const char* helpFile) override;
 
-    // Closes every editor and help window, letting each editor ask about unsaved changes. False
-    // when the user chose to keep one open: call this before quitting, as the editors end with
-    // the program.
-    bool CloseWindows();
+    bool CloseWindows() override;
 
 private:
     void Keep(QWidget* window);

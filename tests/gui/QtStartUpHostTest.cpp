@@ -47,8 +47,14 @@ TEST_F(QtStartUpHostTest, MainWindowShowsAndItsCloseBoxEndsTheEventLoop)
         EXPECT_EQ(host->GetMenuBar() != nullptr, menuAndStatus);
         EXPECT_EQ(host->GetMainWindow()->HasMenuBar(), menuAndStatus);
 
-        QTimer::singleShot(0, window, [window] { window->close(); });
+        bool visibleAfterClose = false;
+        QTimer::singleShot(0, window, [window, &visibleAfterClose] {
+            window->close();
+            visibleAfterClose = window->isVisible();
+        });
         EXPECT_EQ(host->RunEventLoop(), 0);
-        EXPECT_TRUE(window->isVisible()) << "the window stays until the program ends";
+        EXPECT_TRUE(visibleAfterClose) << "the window stays until the program ends";
+        // Gone with the event loop, before the browser and page builder it shows.
+        EXPECT_EQ(host->GetMainWindow(), nullptr);
     }
 }

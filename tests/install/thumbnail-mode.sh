@@ -74,6 +74,14 @@ run "$pics/a.bmp"
 [ $status -eq 0 ] || fail "window mode without a display ended with $status"
 grep -q 'no display' "$work/stderr" || fail "window mode without a display said: $(cat "$work/stderr")"
 
+# Asking for the X11 or Wayland platform without its display must not end the thumbnail mode.
+rm -rf "$pics/thumbs_vistrel" "$pics/thumbnails.html"
+for platform in xcb wayland; do
+  status=0
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=$platform "$vistrel" /t "$pics" 2>"$work/stderr" || status=$?
+  [ $status -eq 1 ] || fail "/t with QT_QPA_PLATFORM=$platform and no display ended with $status"
+done
+
 export KZUTIL_REGISTRY_DIR="$work/other-user"
 run /t "$pics"
 [ $status -eq 0 ] || fail "an uninstalled program ended with $status"

@@ -40,6 +40,8 @@ public:
     bool editSucceeds = true;
     bool startSucceeds = true;
     bool helpSucceeds = true;
+    // Whether CloseWindows lets the program go.
+    bool windowsClose = true;
 
     bool OpenDocument(const char* path, const char* workingDirectory) override
     {
@@ -65,6 +67,11 @@ public:
     {
         calls.push_back({"help", helpFile, "", ""});
         return helpSucceeds;
+    }
+    bool CloseWindows() override
+    {
+        calls.push_back({"close-windows", "", "", ""});
+        return windowsClose;
     }
 };
 

@@ -282,3 +282,19 @@ TEST_F(CommandTest, QuitStoresThePositionOnlyWithAStore)
     EXPECT_EQ(Stored("WindowPosX"), -20);
     EXPECT_EQ(Stored("ShowMenuAndStatusToolbar"), 1);
 }
+
+TEST_F(CommandTest, AnEditorKeptOpenKeepsTheProgramRunning)
+{
+    Install("/opt/vistrel/");
+    shell.windowsClose = false;
+    window.restored = {70, 80, 500, 400};
+    window.restoredDiffers = true;
+    ASSERT_TRUE(handler.Execute(command::ExitKey));
+    EXPECT_EQ(window.quits, 0);
+    EXPECT_FALSE(CKzAppSettings(settings::kAppName).IsValuePresent("WindowPosX"));
+
+    shell.windowsClose = true;
+    handler.Quit();
+    EXPECT_EQ(window.quits, 1);
+    EXPECT_EQ(Stored("WindowPosX"), 70);
+}

@@ -11,14 +11,23 @@
 
 namespace {
 
-// Qt aborts without a display unless a platform such as offscreen is chosen explicitly.
+bool IsSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Qt aborts when its window system cannot be reached, so the console takes over wherever that
+// is sure to happen: the thumbnail mode must work without any display.
 bool HasDisplay()
 {
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) return true;
-    }
-    return false;
+    const std::string platform = IsSet("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+    // Platforms that draw into memory or serve their own display need no window system.
+    for (const char* own : {"offscreen", "minimal", "vnc"})
+        if (platform.starts_with(own)) return true;
+    if (platform.starts_with("wayland")) return IsSet("WAYLAND_DISPLAY");
+    // X11, the one window system whose Qt plugin the program is installed with.
+    return IsSet("DISPLAY");
 }
 
 int Run(const std::vector<std::string>& arguments, StartUpHost& host)

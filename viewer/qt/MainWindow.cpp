@@ -9,8 +9,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenuBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -18,6 +20,18 @@
 #include <algorithm>
 
 namespace qtui {
+
+namespace {
+
+// The browser places the window within the screen's usable area as the desktop reports it, from
+// (0, 0); on the screen that area starts below or beside a panel.
+QPoint UsableOrigin()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().topLeft() : QPoint();
+}
+
+} // namespace
 
 MainWindow::MainWindow(platform::Desktop& desktop, ImageBrowser& browser, bool menuAndStatus)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -55,13 +69,14 @@ void MainWindow::PlaceInitially(int x, int y)
     const platform::ScreenMetrics metrics = desktop.GetScreenMetrics();
     if (x == platform::kDefaultPosition) x = (metrics.screenWidth - view::kMinWidth) / 2;
     if (y == platform::kDefaultPosition) y = (metrics.screenHeight - view::kMinHeight) / 2;
-    move(x, y);
+    move(QPoint(x, y) + UsableOrigin());
 }
 
 platform::WindowRect MainWindow::GetOuterRect() const
 {
     const platform::ScreenMetrics metrics = desktop.GetScreenMetrics();
-    return {x(), y(), width() + 2 * metrics.frameWidth,
+    const QPoint origin = UsableOrigin();
+    return {x() - origin.x(), y() - origin.y(), width() + 2 * metrics.frameWidth,
             height() + 2 * metrics.frameHeight + metrics.captionHeight};
 }
 
@@ -71,13 +86,14 @@ platform::WindowRect MainWindow::GetRestoredRect() const
     const platform::ScreenMetrics metrics = desktop.GetScreenMetrics();
     const QRect normal = normalGeometry();
     const QMargins frame = FrameOffsets();
-    return {normal.x() - frame.left(), normal.y() - frame.top(), normal.width() + 2 * metrics.frameWidth,
-            normal.height() + 2 * metrics.frameHeight + metrics.captionHeight};
+    const QPoint origin = UsableOrigin();
+    return {normal.x() - frame.left() - origin.x(), normal.y() - frame.top() - origin.y(),
+            normal.width() + 2 * metrics.frameWidth, normal.height() + 2 * metrics.frameHeight + metrics.captionHeight};
 }
 
 void MainWindow::SetOuterRect(const platform::WindowRect& rect)
 {
-    move(rect.left, rect.top);
+    move(QPoint(rect.left, rect.top) + UsableOrigin());
     resize(ClientSize(rect.width, rect.height));
     show();
     raise();

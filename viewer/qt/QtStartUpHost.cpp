@@ -39,7 +39,14 @@ public:
     platform::StatusBar* GetStatusBar() override { return viewer ? viewer->GetStatusBar() : nullptr; }
     platform::MenuBar* GetMenuBar() override { return viewer ? viewer->GetMenuBar() : nullptr; }
 
-    int RunEventLoop() override { return QApplication::exec(); }
+    int RunEventLoop() override
+    {
+        const int code = QApplication::exec();
+        // The window refers to the browser, the page builder and the settings of start-up, which
+        // end before the host does.
+        viewer.reset();
+        return code;
+    }
 
 private:
     QApplication application;
