@@ -50,9 +50,17 @@ xvfb_run_vistrel() {
 }
 
 # Prints the id of the first window whose whole name is $1 (a regular expression) once it
-# exists; fails after 20 seconds.
+# exists; fails after 20 seconds. Polled, because a search fails when a window it looks at
+# closes meanwhile (the splash).
 xvfb_window() {
-  timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+  tries=0
+  while [ $tries -lt 200 ]; do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    tries=$((tries + 1))
+    sleep 0.1
+  done
+  return 1
 }
 
 # Waits until window $1 is named exactly $2.
