@@ -1,6 +1,7 @@
 #!/bin/sh
-# Takes the README's screenshots with the installed viewer on a private X server (no window
-# manager, so no title bars): a photo with its frame, and the Options dialog. The photo is a
+# Takes the README's screenshots with the installed viewer on a private X server (with title
+# bars when the openbox window manager is installed): a photo with its frame, and the Options
+# dialog. The photo is a
 # landscape drawn here with ImageMagick, one of four in /tmp/Pictures/Lake (made and removed
 # here, so that the status bar shows a plausible folder). Writes docs/viewer.png and
 # docs/options.png.
@@ -45,18 +46,24 @@ xvfb_install "$build"
 xvfb_setting HideSplashScreen 1
 xvfb_setting DrawBorder 1
 xvfb_start 1024x768x24
+frame=
+if command -v openbox >/dev/null 2>&1; then
+  openbox >"$work/openbox.log" 2>&1 &
+  frame=-frame
+  sleep 1
+fi
 xvfb_run_vistrel "$photos/lake-at-dusk.jpg"
 window=$(xvfb_window 'Vistrel \[lake-at-dusk\.jpg\]')
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 # The first paint follows the window's first showing.
 sleep 1
 mkdir -p "$root/docs"
-import -window "$window" "$root/docs/viewer.png"
+import $frame -window "$window" "$root/docs/viewer.png"
 
 xdotool key --clearmodifiers F4
 dialog=$(xvfb_window 'Options')
 sleep 1
-import -window "$dialog" "$root/docs/options.png"
+import $frame -window "$dialog" "$root/docs/options.png"
 xdotool key --clearmodifiers Escape
 # Without a window manager nobody hands the focus back to the main window.
 sleep 0.5
