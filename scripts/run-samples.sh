@@ -20,7 +20,7 @@ if [ $status -ne 1 ]; then
 fi
 echo "Thumbnail page: $samples/thumbnails.html"
 
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ]; then
   echo "Opening the viewer on $samples (PgDn/PgUp step through the images, Esc quits)"
   "$vistrel" "$samples"
 fi
