@@ -4,7 +4,7 @@
 # times a peer tool.
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
-corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}
+corpus=${VISTREL_CORPUS_DIR:-"$root/tests/corpus"}
 
 require_program() { [ -x "$1" ] || { echo "build $(basename "$1") first ($1)" >&2; exit 2; }; }
 require_command() { command -v "$1" >/dev/null || { echo "$1 is not installed" >&2; exit 2; }; }

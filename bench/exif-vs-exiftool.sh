@@ -4,7 +4,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
-corpus=${VISTREL_CORPUS_DIR:-"$root/../shared/corpus"}/exif
+corpus=${VISTREL_CORPUS_DIR:-"$root/tests/corpus"}/exif
 tool="$build/tools/vistrel-img"
 [ -x "$tool" ] || { echo "build vistrel-img first ($tool)" >&2; exit 2; }
 command -v exiftool >/dev/null || { echo "exiftool is not installed" >&2; exit 2; }

@@ -136,7 +136,7 @@ void ExpectMatchesReference(const fs::path& corpus, const fs::path& file, std::s
 TEST(BmpCorpus, GoodFilesMatchTheReferenceDecode)
 {
     VISTREL_REQUIRE_CORPUS(corpus, "");
-    if (!fs::is_directory(corpus / "bmpsuite/g")) GTEST_SKIP() << "no bmpsuite in " << corpus;
+    ASSERT_TRUE(fs::is_directory(corpus / "bmpsuite/g")) << corpus;
     if (!HasImageMagick()) GTEST_SKIP() << "ImageMagick convert not found";
     const auto files = GoodFiles(corpus);
     ASSERT_GT(files.size(), 30u);
@@ -164,13 +164,13 @@ TEST(BmpCorpus, QuestionableBadAndCrasherFilesDecodeOrFailCleanly)
         const Bytes bytes = testsupport::ReadFile(file);
         EXPECT_TRUE(DecodesOrFailsCleanly(bytes, bytes.size())) << file;
     }
-    if (corpus.empty()) GTEST_SKIP() << "corpus not found at " << VISTREL_CORPUS_DIR << "; crashers only";
+    EXPECT_FALSE(corpus.empty()) << "corpus folder missing: " << VISTREL_CORPUS_DIR;
 }
 
 TEST(BmpCorpus, GoodFilesCutShortDecodeOrFailCleanly)
 {
     VISTREL_REQUIRE_CORPUS(corpus, "");
-    if (!fs::is_directory(corpus / "bmpsuite/g")) GTEST_SKIP() << "no bmpsuite in " << corpus;
+    ASSERT_TRUE(fs::is_directory(corpus / "bmpsuite/g")) << corpus;
     for (const fs::path& file : GoodFiles(corpus)) {
         const Bytes bytes = testsupport::ReadFile(file);
         const std::size_t n = bytes.size();

@@ -10,7 +10,7 @@ corpus=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-[ -d "$corpus/names" ] || { echo "SKIP: corpus not found at $corpus" >&2; exit 77; }
+[ -d "$corpus/names" ] || { echo "FAIL: corpus folder missing: $corpus/names" >&2; exit 1; }
 
 export KZUTIL_REGISTRY_DIR="$work/registry"
 cmake --install "$build" --prefix "$work/prefix" >/dev/null

@@ -55,15 +55,16 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& text
     out << text;
 }
 
-// The shared corpus folder, or empty after marking the test skipped.
+// A folder of the image corpus that ships with the tests (tests/corpus), or empty when missing.
 inline std::filesystem::path CorpusDir(const std::string& sub = {})
 {
     std::filesystem::path dir = std::filesystem::path(VISTREL_CORPUS_DIR) / sub;
     return std::filesystem::is_directory(dir) ? dir : std::filesystem::path();
 }
 
+// The corpus is part of the repository: a missing folder is a broken checkout, not a skip.
 #define VISTREL_REQUIRE_CORPUS(var, sub)                                                          \
     const std::filesystem::path var = testsupport::CorpusDir(sub);                                \
-    if (var.empty()) GTEST_SKIP() << "corpus not found at " << VISTREL_CORPUS_DIR << "/" << (sub)
+    if (var.empty()) FAIL() << "corpus folder missing: " << VISTREL_CORPUS_DIR << "/" << (sub)
 
 } // namespace testsupport
