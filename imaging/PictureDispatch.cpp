@@ -34,8 +34,7 @@ bool RunCodec(ImageCodec& codec, bool (ImageCodec::*operation)(ByteStream&), Byt
 
 bool IsCodecFormat(ImageFormat format)
 {
-    const auto value = static_cast<std::uint32_t>(format);
-    return value >= 1 && value <= 10;
+    return FindCodecEntry(format) != nullptr;
 }
 
 bool DecodeFile(Picture& picture, const std::string& path, ImageFormat format, CodecFactory factory)
@@ -92,8 +91,8 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
 {
     if (format == ImageFormat::Unknown) {
         const std::int32_t start = stream.Tell();
-        for (ImageFormat candidate : DecodeTryOrder()) {
-            std::unique_ptr<ImageCodec> codec = factory(candidate);
+        for (const CodecEntry& entry : CodecTable()) {
+            std::unique_ptr<ImageCodec> codec = factory(entry.format);
             if (!codec) continue;
             if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
                 target.Transfer(*codec);
@@ -110,7 +109,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
         target.SetLastError(kUnknownDecode);
         return false;
     }
-    const bool multiImage = IsMultiImageFormat(format);
+    const bool multiImage = FindCodecEntry(format)->multiImage;
     if (multiImage) codec->SetFrame(target.info.frame);
     if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
         target.Transfer(*codec);

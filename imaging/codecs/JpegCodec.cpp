@@ -96,7 +96,7 @@ bool JpegCodec::Decompress(jpeg_decompress_struct& cinfo, JpegErrorManager& erro
     jpeg_read_header(&cinfo, TRUE);
     // libjpeg-turbo writes blue-green-red itself, straight into the picture's rows.
     if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
-    if (std::uint64_t(cinfo.image_width) * cinfo.image_height > Picture::kMaxPixels) {
+    if (!Picture::FitsCeiling(cinfo.image_width, cinfo.image_height)) {
         SetLastError("JPEG image too large");
         std::longjmp(errors.jump, 1);
     }
