@@ -56,7 +56,7 @@ bool IsKnownHeaderSize(std::uint32_t size)
 // Buffered byte source for the run-length decoders; -1 at the end of the input.
 class ByteSource {
 public:
-    explicit ByteSource(ByteStream& stream) : stream(stream) {}
+    explicit ByteSource(ByteStream& source) : stream(source) {}
 
     int Next()
     {

@@ -13,7 +13,7 @@
 // libjpeg's standard error manager whose exit formats the message into the picture's
 // lastError and jumps back into Decode or Encode.
 struct JpegErrorManager : jpeg_error_mgr {
-    explicit JpegErrorManager(char* message) : message(message)
+    explicit JpegErrorManager(char* messageBuffer) : message(messageBuffer)
     {
         jpeg_std_error(this);
         error_exit = ExitByJump;

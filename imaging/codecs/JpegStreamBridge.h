@@ -11,7 +11,7 @@ class ByteStream;
 
 class JpegStreamBridge {
 public:
-    explicit JpegStreamBridge(ByteStream& stream) : stream(stream) {}
+    explicit JpegStreamBridge(ByteStream& bytes) : stream(bytes) {}
     JpegStreamBridge(const JpegStreamBridge&) = delete;
     JpegStreamBridge& operator=(const JpegStreamBridge&) = delete;
 
