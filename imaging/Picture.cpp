@@ -602,12 +602,21 @@ struct MaskChannel {
 bool Picture::Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
                               std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits)
 {
-    if (!dib || !source || header.bitsPerPixel != 24 || (sourceBits != 16 && sourceBits != 32)) return false;
+    if (!dib || header.bitsPerPixel != 24 || (sourceBits != 16 && sourceBits != 32)) return false;
     const std::size_t width = std::size_t(header.width);
-    const std::size_t height = std::size_t(header.height);
+    const std::size_t sourceStride = sourceBits == 16 ? ((width + 1) / 2) * 4 : width * 4;
+    if (sourceSize < sourceStride * std::size_t(header.height)) return false;
+    return ExpandMaskedRows(source, sourceSize, redMask, greenMask, blueMask, sourceBits) == header.height;
+}
+
+std::int32_t Picture::ExpandMaskedRows(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
+                                       std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits)
+{
+    if (!dib || !source || header.bitsPerPixel != 24 || (sourceBits != 16 && sourceBits != 32)) return 0;
+    const std::size_t width = std::size_t(header.width);
     const std::size_t bytesPerPixel = sourceBits / 8;
     const std::size_t sourceStride = sourceBits == 16 ? ((width + 1) / 2) * 4 : width * 4;
-    if (sourceSize < sourceStride * height) return false;
+    const std::size_t height = std::min(std::size_t(header.height), sourceSize / sourceStride);
     if (sourceBits == 16) {
         redMask &= 0xFFFF;
         greenMask &= 0xFFFF;
@@ -635,7 +644,7 @@ bool Picture::Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize
             dst[3 * x + 2] = r;
         }
     }
-    return true;
+    return std::int32_t(height);
 }
 
 int Picture::CompareLuminance(RgbQuad a, RgbQuad b)

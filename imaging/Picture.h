@@ -259,6 +259,10 @@ public:
     // source is too short or the depths do not fit.
     bool Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
                          std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits);
+    // The same for as many whole source rows, from the bottom row up, as sourceSize holds (a cut
+    // file); the rows above keep their pixels. Returns the number of rows converted.
+    std::int32_t ExpandMaskedRows(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
+                                  std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits);
     static int CompareLuminance(RgbQuad a, RgbQuad b);
 
     // Alpha and selection planes

@@ -129,6 +129,7 @@ bool JpegCodec::Decompress(jpeg_decompress_struct& cinfo, JpegErrorManager& erro
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    info.partial = bridge.InputWasCut();
     return true;
 }
 
