@@ -133,7 +133,8 @@ bool SyncFolder(const std::string& folder)
 }
 
 // Writes text to a temporary file beside path and renames it over path, so a crash leaves
-// either the old or the new file, never a mixture.
+// either the old or the new file, never a mixture. The file keeps its permissions; a new one is
+// private to the user (mkostemp's 0600), as settings should be.
 bool ReplaceFile(const std::string& path, const std::string& text, std::string& error)
 {
     std::string temp = path + ".tmp-XXXXXX";
@@ -142,6 +143,8 @@ bool ReplaceFile(const std::string& path, const std::string& text, std::string& 
         error = SystemError("cannot create", temp);
         return false;
     }
+    struct stat existing;
+    if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) fchmod(fd.get(), existing.st_mode & 07777);
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = write(fd.get(), text.data() + done, text.size() - done);

@@ -17,7 +17,8 @@ struct JpegErrorManager : jpeg_error_mgr {
     {
         jpeg_std_error(this);
         error_exit = ExitByJump;
-        // Warnings (a cut file, bad data) are recovered from; the image layer writes no log.
+        // Warnings (a cut file, bad data) are recovered from and not printed: a cut file is marked
+        // partial instead.
         output_message = [](j_common_ptr) {};
     }
 

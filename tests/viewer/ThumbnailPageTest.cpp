@@ -3,6 +3,7 @@
 #include "Picture.h"
 #include "ThumbnailPageBuilder.h"
 #include "TestSupport.h"
+#include "TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -415,4 +417,21 @@ TEST_F(ThumbnailPageTest, PagesBeyondSixtyFourKilobytesAreWrittenWhole)
     EXPECT_EQ(page.substr(page.size() - 7), "\n%d end");
     EXPECT_EQ(CountOf(page, "%d.bmp</td>"), 120);
     EXPECT_EQ(page.find('\r'), std::string::npos);
+}
+
+// The template and the page are replaced like every other file the program writes.
+TEST(TextFileWrite, KeepsTheFilesModeAndFollowsALink)
+{
+    testsupport::TempDir dir;
+    const std::string real = dir.file("template.html");
+    const std::string link = dir.file("link.html");
+    testsupport::WriteFile(real, std::string("old"));
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(ReplaceTextFile(link, "new text"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadText(real), "new text");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(ReplaceTextFile(dir.file("no-folder/page.html"), "x"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }
