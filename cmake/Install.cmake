@@ -5,7 +5,7 @@
 set(VISTREL_INSTALL_DIR lib/vistrel)
 
 install(TARGETS Vistrel RUNTIME DESTINATION ${VISTREL_INSTALL_DIR})
-install(TARGETS Kzutil LIBRARY DESTINATION ${VISTREL_INSTALL_DIR})
+install(TARGETS Kzutil KzutilDialogs LIBRARY DESTINATION ${VISTREL_INSTALL_DIR})
 install(FILES resources/vistrel-help.html resources/template.html DESTINATION ${VISTREL_INSTALL_DIR})
 install(TARGETS kzreg vistrel-img RUNTIME DESTINATION bin)
 install(FILES resources/vistrel.desktop DESTINATION share/applications)
