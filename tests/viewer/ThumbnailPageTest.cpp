@@ -341,15 +341,26 @@ TEST_F(ThumbnailPageTest, MixedFolderGivesAPageWhoseLinksAllResolve)
     EXPECT_EQ(alts, expected);
 }
 
-TEST_F(ThumbnailPageTest, SevenImagesInSixColumnsWithTheBuiltInTemplate)
+TEST_F(ThumbnailPageTest, EightOfNineImagesInSixColumnsWithTheBuiltInTemplate)
 {
-    for (int i = 1; i <= 7; ++i) WriteImage("p" + std::to_string(i) + ".bmp", 40, 30);
+    for (int i = 1; i <= 6; ++i) WriteImage("p" + std::to_string(i) + ".bmp", 40, 30);
+    WriteImage("wide.bmp", 400, 300);
+    WriteImage("square.bmp", 50, 50);
+    WriteBroken("broken.bmp");
     builder.LoadTemplate();
     ASSERT_TRUE(Build());
+    EXPECT_EQ(desktop.LastCursor(), platform::CursorShape::Arrow);
     const std::string page = Page();
     const std::string dir = photos.path().string();
     EXPECT_NE(page.find("<title>" + dir + "</title>"), std::string::npos);
-    EXPECT_EQ(CountOf(page, "thumbimage\"><a"), 7);
+    EXPECT_NE(page.find("<table class=\"thumbnails\" width=\"100%\">\n<tr>\n"), std::string::npos);
+    EXPECT_NE(page.find("\t<td class=\"thumbimage\"><a href=\"p1.bmp\"><img src=\"thumbs_vistrel/p1.jpg\" "
+                        "alt=\"p1.bmp\" border=\"0\"></a></td>\n"),
+              std::string::npos);
+    EXPECT_EQ(CountOf(page, "thumbimage\"><a"), 8);
+    EXPECT_EQ(page.find("broken"), std::string::npos);
+    EXPECT_EQ(LoadPicture(Thumbs() / "wide.jpg").GetHeight(), 90);
+    EXPECT_EQ(LoadPicture(Thumbs() / "square.jpg").GetHeight(), 120);
 
     if (!HavePython()) GTEST_SKIP() << "python3 is needed to check the page";
     int status = -1;
@@ -358,7 +369,8 @@ TEST_F(ThumbnailPageTest, SevenImagesInSixColumnsWithTheBuiltInTemplate)
         if (line.rfind("row ", 0) == 0 || line.rfind("broken", 0) == 0 || line.rfind("error", 0) == 0)
             rows.push_back(line);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(rows, (std::vector<std::string>{"row 6", "row 6", "row 1", "row 1"}));
+    // The broken file, first by name, keeps its place in the first row, empty.
+    EXPECT_EQ(rows, (std::vector<std::string>{"row 5", "row 5", "row 3", "row 3"}));
 }
 
 TEST_F(ThumbnailPageTest, EmptyMissingOrImagelessFoldersGiveNothing)
