@@ -59,6 +59,8 @@ const char* Family(const GdiFont& font)
         {"Times New Roman", "Liberation Serif"}, {"Times", "Liberation Serif"}, {"Roman", "Liberation Serif"},
         {"MS Serif", "Liberation Serif"}, {"Courier New", "Liberation Mono"}, {"Courier", "Liberation Mono"},
         {"Modern", "Liberation Mono"},
+        // Symbol text reaches us as Unicode Greek and operators, which the serif face holds.
+        {"Symbol", "Liberation Serif"},
     };
     for (const auto& known : kFaces)
         if (strcasecmp(font.face.c_str(), known.face) == 0) return known.family;
@@ -140,6 +142,13 @@ cairo_surface_t* SurfaceOf(const Picture& picture)
 }
 
 } // namespace
+
+// Fontconfig, which Cairo asks for fonts, keeps its configuration and font patterns for the life
+// of the process in a form the leak checker cannot follow. Read only in builds with the checker.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
 
 CairoRenderer::CairoRenderer(int pixelsWide, int pixelsHigh)
     : width(pixelsWide), height(pixelsHigh), budget(kPixelBudget)

@@ -258,6 +258,8 @@ void EmfReader::Text(std::uint32_t type, RecordView r)
     const double rect[4] = {double(r.I32(56)), double(r.I32(60)), double(r.I32(64)), double(r.I32(68))};
     const std::uint32_t dxAt = r.U32(72);
     const bool wide = type == 84;
+    // Glyph numbers of a font we do not have say nothing about the characters.
+    if (options & 0x10) return;
     if (!r.HasItems(stringAt, count, wide ? 2 : 1)) return;
     const RecordView chars = r.Sub(stringAt, std::size_t(count) * (wide ? 2 : 1));
     const std::string text = wide ? Utf16ToUtf8(chars, count, model.Charset()) : AnsiToUtf8(chars, count, model.Charset());

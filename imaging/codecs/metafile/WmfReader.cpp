@@ -58,10 +58,10 @@ void WmfReader::Record(std::uint16_t function, RecordView r)
     switch (function) {
     case 0x001E: model.SaveDC(); return;
     case 0x0127: if (Need(r, 1)) model.RestoreDC(int(P(r, 0))); return;
-    case 0x0103: if (Need(r, 1)) model.SetBkMode(int(P(r, 0))); return;
-    case 0x0104: if (Need(r, 1)) model.SetMapMode(int(P(r, 0))); return;
-    case 0x0105: if (Need(r, 1)) model.SetRop2(int(P(r, 0))); return;
-    case 0x0107: if (Need(r, 1)) model.SetPolyFillMode(int(P(r, 0))); return;
+    case 0x0102: if (Need(r, 1)) model.SetBkMode(int(P(r, 0))); return;
+    case 0x0103: if (Need(r, 1)) model.SetMapMode(int(P(r, 0))); return;
+    case 0x0104: if (Need(r, 1)) model.SetRop2(int(P(r, 0))); return;
+    case 0x0106: if (Need(r, 1)) model.SetPolyFillMode(int(P(r, 0))); return;
     case 0x012E: if (Need(r, 1)) model.SetTextAlign(r.U16(6)); return;
     case 0x0201: if (Need(r, 2)) model.SetBkColour(P32(r, 0)); return;
     case 0x0209: if (Need(r, 2)) model.SetTextColour(P32(r, 0)); return;
