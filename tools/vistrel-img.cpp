@@ -2,6 +2,7 @@
 //   vistrel-img info FILE
 //   vistrel-img convert [--frame N] IN OUT [FORMAT]
 //   vistrel-img exif FILE
+//   vistrel-img formats
 #include "CodecTable.h"
 #include "Kzutil.h"
 #include "Picture.h"
@@ -27,14 +28,43 @@ std::string WritableNames(const char* separator)
     return names;
 }
 
-int Usage()
+void PrintUsage(std::FILE* out)
 {
-    std::fprintf(stderr,
+    std::fprintf(out,
                  "usage: vistrel-img info FILE\n"
                  "       vistrel-img convert [--frame N] IN OUT [%s]\n"
-                 "       vistrel-img exif FILE\n",
+                 "       vistrel-img exif FILE\n"
+                 "       vistrel-img formats\n"
+                 "       vistrel-img --help | --version\n",
                  WritableNames("|").c_str());
+}
+
+int Usage()
+{
+    PrintUsage(stderr);
     return 2;
+}
+
+int Help()
+{
+    PrintUsage(stdout);
+    std::fputs("\n"
+               "info     print format, size, depth, resolution and frame count of FILE\n"
+               "convert  write IN in the format named last, else by OUT's extension; --frame N\n"
+               "         takes frame N (from 0) of a file of several images\n"
+               "exif     print the Exif report of a camera JPEG\n"
+               "formats  list the formats read (r) and written (w) with their file extensions\n"
+               "Exit status: 0 done, 1 the file could not be read or written, 2 wrong usage.\n",
+               stdout);
+    return 0;
+}
+
+// Also what the desktop entry's MIME types are made from.
+int Formats()
+{
+    for (const CodecEntry& entry : CodecTable())
+        if (entry.make) std::printf("%s\t%s\t%s\n", entry.name, entry.writable ? "rw" : "r", entry.extensions);
+    return 0;
 }
 
 int Fail(const char* path, const Picture& picture)
@@ -142,6 +172,12 @@ int Exif(const char* path)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return Help();
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vistrel-img (Vistrel) %s\n", VISTREL_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "formats") == 0) return Formats();
     if (argc == 3 && std::strcmp(argv[1], "info") == 0) return Info(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "exif") == 0) return Exif(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) {
