@@ -3,6 +3,7 @@
 #include "BmpCodec.h"
 #include "JpegCodec.h"
 #include "PngCodec.h"
+#include "WmfCodec.h"
 
 #include <algorithm>
 #include <cctype>
@@ -29,7 +30,7 @@ constexpr CodecEntry kCodecs[] = {
     {F::Tga, "tga", "tga", false, true, nullptr},
     {F::Pcx, "pcx", "pcx", false, true, nullptr},
     {F::Wbmp, "wbmp", "wbmp", false, true, nullptr},
-    {F::Wmf, "wmf", "wmf emf", false, false, nullptr},
+    {F::Wmf, "wmf", "wmf emf", false, false, Make<WmfCodec>},
 };
 
 constexpr bool InTryOrder()

@@ -1,0 +1,51 @@
+// Draws the GDI model's shapes, text and bitmaps with Cairo into a white off-screen image.
+#pragma once
+
+#include "GdiTypes.h"
+
+#include <cstdint>
+#include <vector>
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+class CairoRenderer {
+public:
+    CairoRenderer(int pixelsWide, int pixelsHigh);
+    ~CairoRenderer();
+    CairoRenderer(const CairoRenderer&) = delete;
+    CairoRenderer& operator=(const CairoRenderer&) = delete;
+
+    bool IsValid() const { return cr != nullptr; }
+    int Width() const { return width; }
+    int Height() const { return height; }
+    // True once the drawing work allowed for one metafile is spent; later drawing is skipped.
+    bool OverBudget() const { return budget <= 0; }
+
+    void SetClip(const std::vector<ClipShape>& shapes);
+    void Fill(const GdiPath& path, const FillStyle& fill, PaintMode mode = PaintMode::Copy);
+    void Stroke(const GdiPath& path, const StrokeStyle& stroke, PaintMode mode = PaintMode::Copy);
+    // Draws the text and returns its advance along the baseline in output pixels.
+    double Text(const TextRun& run);
+    // Maps the source rectangle (pixels counted from the top row) of the picture onto the
+    // parallelogram with corner `origin` and sides `across` and `down`.
+    void Image(const Picture& picture, double srcX, double srcY, double srcWidth, double srcHeight,
+               GdiPoint origin, GdiPoint across, GdiPoint down, PaintMode mode);
+
+    // Copies the image into a 24-bit picture of the same size.
+    bool CopyTo(Picture& picture) const;
+
+private:
+    void BeginOperation(PaintMode mode);
+    void EndOperation();
+    void AddPath(const GdiPath& path);
+    void Spend(double pixels);
+    bool Visible() const;
+
+    int width = 0;
+    int height = 0;
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    std::vector<ClipShape> clip;
+    double budget = 0;
+};
