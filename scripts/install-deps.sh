@@ -12,6 +12,7 @@ PACKAGES="
   xvfb xauth xclip xdotool valgrind python3 nlohmann-json3-dev
   fonts-liberation2 libvips-tools
   netpbm giflib-tools libtiff-tools libwmf-bin libcairo2-dev openbox x11-utils gcovr
+  dpkg-dev scdoc shared-mime-info lintian desktop-file-utils appstream
 "
 
 SUDO=""

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Installs what is missing, builds everything with gcc and runs every test; builds and runs the
-# unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer; builds with clang and runs
-# the tests there; then a short fuzzing pass over every fuzz target.
+# Installs what is missing, builds everything with gcc, runs every test, and builds and checks the
+# Debian package from that build; builds and runs the unit tests again under AddressSanitizer +
+# UndefinedBehaviorSanitizer; builds with clang and runs the tests there; then a short fuzzing
+# pass over every fuzz target.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -9,6 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$root/scripts/build.sh" "$root/build" -DVISTREL_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure --parallel "$jobs" --timeout 900
+"$root/scripts/package.sh" "$root/build"
 
 "$root/scripts/build.sh" "$root/build-asan" -DVISTREL_WERROR=ON -DVISTREL_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=Debug -DVISTREL_SANITIZE=address,undefined
