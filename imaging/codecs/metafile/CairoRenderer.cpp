@@ -72,6 +72,14 @@ const char* Family(const GdiFont& font)
     }
 }
 
+// Average character width of the faces we draw with, in ems: what a font's width is measured by.
+double AverageWidth(const char* family)
+{
+    if (std::strcmp(family, "Liberation Mono") == 0) return 0.6;
+    if (std::strcmp(family, "Liberation Serif") == 0) return 0.4;
+    return 0.44;
+}
+
 // Lengths of one dash cycle in multiples of the pen width (at least one pixel).
 std::vector<double> DashPattern(std::uint32_t style, double width)
 {
@@ -332,10 +340,12 @@ double CairoRenderer::Text(const TextRun& run)
     const double size = std::min(run.size, 1e4);
     Spend(size * size * double(run.utf8.size()));
     BeginOperation(PaintMode::Copy);
-    cairo_select_font_face(cr, Family(run.font), run.font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+    const char* family = Family(run.font);
+    cairo_select_font_face(cr, family, run.font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                            run.font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    const double stretch = run.averageWidth > 0 ? run.averageWidth / (AverageWidth(family) * size) : run.widthScale;
     cairo_matrix_t fontMatrix;
-    cairo_matrix_init_scale(&fontMatrix, size * std::clamp(run.widthScale, 0.05, 20.0), size);
+    cairo_matrix_init_scale(&fontMatrix, size * std::clamp(stretch, 0.05, 20.0), size);
     cairo_set_font_matrix(cr, &fontMatrix);
     cairo_translate(cr, run.origin.x, run.origin.y);
     cairo_rotate(cr, run.angle);

@@ -230,6 +230,7 @@ void EmfReader::CreateObject(std::uint32_t type, RecordView r)
         if (r.Size() < 104) return;
         GdiFont font;
         font.height = r.I32(12);
+        font.width = r.I32(16);
         font.escapement = r.I32(20);
         font.weight = r.I32(28);
         font.italic = r.U8(32);

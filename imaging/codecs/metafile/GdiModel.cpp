@@ -571,6 +571,7 @@ void GdiModel::Text(GdiPoint at, const std::string& utf8, const std::vector<doub
     const double em = height < 0 ? -height : height > 0 ? height / 1.15 : 12;
     run.size = em * scaleY;
     run.widthScale = scaleY > 0 ? scaleX / scaleY : 1;
+    run.averageWidth = std::abs(state.font.width) * scaleX;
     const double baseline = std::abs(m.yx) > 1e-9 * std::abs(m.xx) ? std::atan2(m.yx, m.xx) : 0;
     run.angle = baseline - state.font.escapement * kPi / 1800;
     const GdiPoint start = ToOutput(origin);

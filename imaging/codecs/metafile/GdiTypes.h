@@ -79,6 +79,7 @@ struct GdiBrush {
 
 struct GdiFont {
     double height = 0;
+    double width = 0; // average character width; 0 for the face's own
     double escapement = 0; // tenths of a degree, counter-clockwise
     int weight = 400;
     bool italic = false;
@@ -123,7 +124,8 @@ struct TextRun {
     std::vector<double> advances;
     GdiPoint origin;
     double size = 16;      // em height in output pixels
-    double widthScale = 1; // horizontal stretch of the glyphs
+    double widthScale = 1;   // horizontal stretch of the glyphs
+    double averageWidth = 0; // wanted average character width in output pixels; 0 for natural
     double angle = 0;      // radians, clockwise on the output
     GdiFont font;
     std::uint32_t align = 0;

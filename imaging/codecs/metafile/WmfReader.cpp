@@ -184,6 +184,7 @@ void WmfReader::CreateObject(std::uint16_t function, RecordView r)
         GdiFont font;
         if (Need(r, 9)) {
             font.height = P(r, 0);
+            font.width = P(r, 1);
             font.escapement = P(r, 2);
             font.weight = int(P(r, 4));
             font.italic = r.U8(16);
