@@ -180,19 +180,19 @@ CairoRenderer::~CairoRenderer()
     cairo_surface_destroy(surface);
 }
 
-void CairoRenderer::SetClip(const std::vector<ClipShape>& shapes)
+void CairoRenderer::SetClip(const std::vector<ClipShape>& shapes, std::uint64_t version)
 {
+    if (version == clipVersion) return;
     clip = shapes;
+    clipVersion = version;
+    clipApplied = false;
 }
 
-void CairoRenderer::Spend(double pixels)
+bool CairoRenderer::Afford(double pixels)
 {
+    if (!cr || budget <= 0) return false;
     budget -= kOperationCost + pixels;
-}
-
-bool CairoRenderer::Visible() const
-{
-    return cr && budget > 0;
+    return budget > 0;
 }
 
 void CairoRenderer::AddPath(const GdiPath& path)
@@ -222,7 +222,18 @@ void CairoRenderer::AddPath(const GdiPath& path)
 
 void CairoRenderer::BeginOperation(PaintMode mode)
 {
+    // The clip stays applied between operations: Cairo keeps what it derived from it.
+    if (!clipApplied) {
+        cairo_reset_clip(cr);
+        ApplyClip();
+        clipApplied = true;
+    }
     cairo_save(cr);
+    cairo_set_operator(cr, Operator(mode));
+}
+
+void CairoRenderer::ApplyClip()
+{
     for (const ClipShape& shape : clip) {
         cairo_new_path(cr);
         if (shape.exclude) {
@@ -235,7 +246,7 @@ void CairoRenderer::BeginOperation(PaintMode mode)
         cairo_clip(cr);
     }
     cairo_new_path(cr);
-    cairo_set_operator(cr, Operator(mode));
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
 }
 
 void CairoRenderer::EndOperation()
@@ -256,8 +267,8 @@ double VisibleArea(const Box& box, int width, int height)
 
 void CairoRenderer::Fill(const GdiPath& path, const FillStyle& fill, PaintMode mode)
 {
-    if (!Visible() || mode == PaintMode::Nothing || fill.brush.kind == GdiBrush::Kind::Null || path.Empty()) return;
-    Spend(VisibleArea(Bounds(path), width, height) + double(path.points.size()));
+    if (mode == PaintMode::Nothing || fill.brush.kind == GdiBrush::Kind::Null || path.Empty()) return;
+    if (!Afford(VisibleArea(Bounds(path), width, height) + double(path.points.size()))) return;
     BeginOperation(mode);
     cairo_set_fill_rule(cr, fill.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     cairo_surface_t* tile = nullptr;
@@ -283,11 +294,11 @@ void CairoRenderer::Fill(const GdiPath& path, const FillStyle& fill, PaintMode m
 
 void CairoRenderer::Stroke(const GdiPath& path, const StrokeStyle& stroke, PaintMode mode)
 {
-    if (!Visible() || mode == PaintMode::Nothing || (stroke.style & kPenStyleMask) == kPenNull || path.Empty()) return;
+    if (mode == PaintMode::Nothing || (stroke.style & kPenStyleMask) == kPenNull || path.Empty()) return;
     const Box box = Bounds(path);
     const double lineWidth = std::clamp(stroke.width, 1.0, 1e5);
     const Box wide{box.left - lineWidth, box.top - lineWidth, box.right + lineWidth, box.bottom + lineWidth};
-    Spend(VisibleArea(wide, width, height) + double(path.points.size()));
+    if (!Afford(VisibleArea(wide, width, height) + double(path.points.size()))) return;
     BeginOperation(mode);
     cairo_set_line_width(cr, lineWidth);
     const std::uint32_t cap = stroke.style & kPenEndCapMask;
@@ -336,9 +347,10 @@ std::size_t NextCharacter(const std::string& text, std::size_t i)
 
 double CairoRenderer::Text(const TextRun& run)
 {
-    if (!Visible() || run.utf8.empty() || !(run.size > 0.1)) return 0;
-    const double size = std::min(run.size, 1e4);
-    Spend(size * size * double(run.utf8.size()));
+    if (run.utf8.empty() || !(run.size > 0.1)) return 0;
+    // Glyphs are rasterised whole: their size is held to what the picture can show.
+    const double size = std::min({run.size, 2.0 * std::max(width, height), 4096.0});
+    if (!Afford(size * size * double(run.utf8.size()))) return 0;
     BeginOperation(PaintMode::Copy);
     const char* family = Family(run.font);
     cairo_select_font_face(cr, family, run.font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
@@ -399,14 +411,14 @@ double CairoRenderer::Text(const TextRun& run)
 void CairoRenderer::Image(const Picture& picture, double srcX, double srcY, double srcWidth, double srcHeight,
                           GdiPoint origin, GdiPoint across, GdiPoint down, PaintMode mode)
 {
-    if (!Visible() || mode == PaintMode::Nothing || !picture.IsValid() || srcWidth == 0 || srcHeight == 0) return;
+    if (mode == PaintMode::Nothing || !picture.IsValid() || srcWidth == 0 || srcHeight == 0) return;
     GdiPath outline;
     outline.MoveTo(origin);
     outline.LineTo({origin.x + across.x, origin.y + across.y});
     outline.LineTo({origin.x + across.x + down.x, origin.y + across.y + down.y});
     outline.LineTo({origin.x + down.x, origin.y + down.y});
     outline.Close();
-    Spend(VisibleArea(Bounds(outline), width, height) + double(picture.GetWidth()) * picture.GetHeight());
+    if (!Afford(VisibleArea(Bounds(outline), width, height) + double(picture.GetWidth()) * picture.GetHeight())) return;
     // Source pixel (u, v) lands at origin + (u - srcX) / srcWidth * across + (v - srcY) / srcHeight * down.
     cairo_matrix_t toOutput;
     cairo_matrix_init(&toOutput, across.x / srcWidth, across.y / srcWidth, down.x / srcHeight, down.y / srcHeight,

@@ -22,7 +22,9 @@ public:
     // True once the drawing work allowed for one metafile is spent; later drawing is skipped.
     bool OverBudget() const { return budget <= 0; }
 
-    void SetClip(const std::vector<ClipShape>& shapes);
+    // The clip of the following operations; `version` names its content, so an unchanged clip
+    // is neither copied nor applied again.
+    void SetClip(const std::vector<ClipShape>& shapes, std::uint64_t version);
     void Fill(const GdiPath& path, const FillStyle& fill, PaintMode mode = PaintMode::Copy);
     void Stroke(const GdiPath& path, const StrokeStyle& stroke, PaintMode mode = PaintMode::Copy);
     // Draws the text and returns its advance along the baseline in output pixels.
@@ -37,15 +39,18 @@ public:
 
 private:
     void BeginOperation(PaintMode mode);
+    void ApplyClip();
     void EndOperation();
     void AddPath(const GdiPath& path);
-    void Spend(double pixels);
-    bool Visible() const;
+    // Counts the cost of an operation; false when it exceeds what is left, and then nothing is drawn.
+    bool Afford(double pixels);
 
     int width = 0;
     int height = 0;
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     std::vector<ClipShape> clip;
+    std::uint64_t clipVersion = 0;
+    bool clipApplied = true;
     double budget = 0;
 };

@@ -252,7 +252,7 @@ FillStyle GdiModel::Fill() const
 
 void GdiModel::Paint(const GdiPath& shape, bool fill, bool stroke)
 {
-    renderer.SetClip(state.clip);
+    renderer.SetClip(state.clip, state.clipVersion);
     if (fill) renderer.Fill(shape, Fill(), PenMode());
     if (stroke) renderer.Stroke(shape, Stroke(), PenMode());
 }
@@ -540,7 +540,7 @@ void GdiModel::SetPixel(GdiPoint p, ColorRef colour)
     dot.Close();
     FillStyle fill;
     fill.brush.colour = Resolve(colour);
-    renderer.SetClip(state.clip);
+    renderer.SetClip(state.clip, state.clipVersion);
     renderer.Fill(dot, fill);
 }
 
@@ -555,10 +555,12 @@ void GdiModel::Text(GdiPoint at, const std::string& utf8, const std::vector<doub
     const GdiPoint origin = updateCp ? state.position : at;
 
     const std::vector<ClipShape> keptClip = state.clip;
+    const std::size_t keptPoints = state.clipPoints;
+    const std::uint64_t keptVersion = state.clipVersion;
     if (rect && (options & 2)) {
         FillStyle fill;
         fill.brush.colour = Resolve(state.bkColour);
-        renderer.SetClip(state.clip);
+        renderer.SetClip(state.clip, state.clipVersion);
         renderer.Fill(ToOutput(RectPath(rect[0], rect[1], rect[2], rect[3])), fill);
     }
     if (rect && (options & 4)) IntersectClipRect(rect[0], rect[1], rect[2], rect[3]);
@@ -581,9 +583,11 @@ void GdiModel::Text(GdiPoint at, const std::string& utf8, const std::vector<doub
     run.opaque = state.bkMode == 2 && !(rect && (options & 2));
     run.background = Resolve(state.bkColour);
     for (double d : dx) run.advances.push_back(d * scaleX);
-    renderer.SetClip(state.clip);
+    renderer.SetClip(state.clip, state.clipVersion);
     const double advance = renderer.Text(run);
     state.clip = keptClip;
+    state.clipPoints = keptPoints;
+    state.clipVersion = keptVersion;
     if (updateCp && scaleX > 0) state.position.x += advance / scaleX;
 }
 
@@ -600,7 +604,7 @@ void GdiModel::PatBlt(double left, double top, double width, double height, std:
     default: break;
     }
     GdiPath shape = ToOutput(RectPath(left, top, left + width, top + height));
-    renderer.SetClip(state.clip);
+    renderer.SetClip(state.clip, state.clipVersion);
     renderer.Fill(shape, fill, mode);
 }
 
@@ -610,7 +614,7 @@ void GdiModel::Bitmap(const Picture& picture, double srcX, double srcY, double s
     const GdiPoint origin = ToOutput({left, top});
     const GdiPoint right = ToOutput({left + width, top});
     const GdiPoint down = ToOutput({left, top + height});
-    renderer.SetClip(state.clip);
+    renderer.SetClip(state.clip, state.clipVersion);
     renderer.Image(picture, srcX, srcY, srcWidth, srcHeight, origin, {right.x - origin.x, right.y - origin.y},
                    {down.x - origin.x, down.y - origin.y}, SourceMode(rop));
 }
@@ -676,6 +680,7 @@ void GdiModel::AddClip(ClipShape shape)
     if (state.clip.size() >= kMaxClipShapes || state.clipPoints + shape.path.points.size() > kMaxClipPoints) return;
     state.clipPoints += shape.path.points.size();
     state.clip.push_back(std::move(shape));
+    state.clipVersion = ++clipVersions;
 }
 
 void GdiModel::IntersectClipRect(double left, double top, double right, double bottom)
@@ -692,6 +697,7 @@ void GdiModel::ResetClip()
 {
     state.clip.clear();
     state.clipPoints = 0;
+    state.clipVersion = ++clipVersions;
 }
 
 void GdiModel::ClipDeviceRects(const std::vector<double>& ltrb, std::uint32_t mode)

@@ -123,6 +123,8 @@ private:
         GdiPoint position;
         std::vector<ClipShape> clip;
         std::size_t clipPoints = 0;
+        // Each clip content gets its own number, so that the renderer sees when it changes.
+        std::uint64_t clipVersion = 0;
     };
 
     GdiMatrix Transform() const;
@@ -152,4 +154,5 @@ private:
     GdiPath path;
     bool pathOpen = false;
     bool figureOpen = false;
+    std::uint64_t clipVersions = 0;
 };

@@ -10,7 +10,7 @@ namespace {
 
 // Embedded bitmaps are small drawings; anything beyond this many pixels is refused before the
 // BMP codec allocates for it.
-constexpr std::uint64_t kMaxDibPixels = std::uint64_t(1) << 26;
+constexpr std::uint64_t kMaxDibPixels = std::uint64_t(1) << 24;
 
 // Windows-1252 in 0x80..0x9F; the rest of the code page is Latin-1.
 constexpr std::uint16_t kCp1252[32] = {
