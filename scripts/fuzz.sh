@@ -33,10 +33,13 @@ if [ "${1:-}" = "--one" ]; then
   name=$2
   mkdir -p "$build/corpus/$name" "$build/crashes/$name"
   log="$build/crashes/$name.log"
+  # libFuzzer reads -runs=0 as "run nothing"; unlimited is -1.
+  runs=$4
+  [ "$runs" != 0 ] || runs=-1
   # shellcheck disable=SC2046
   if ! ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$build/fuzz/fuzz_$name" -seed=1 -max_len=65536 -rss_limit_mb=2048 -timeout=20 -max_total_time="$3" \
-    -runs="$4" -print_final_stats=1 -artifact_prefix="$build/crashes/$name/" \
+    -runs="$runs" -print_final_stats=1 -artifact_prefix="$build/crashes/$name/" \
     "$build/corpus/$name" $(seeds "$name") >"$log" 2>&1; then
     echo "fuzz_$name FAILED (log $log, input in $build/crashes/$name/):" >&2
     grep -E '^(==[0-9]+==ERROR|SUMMARY|fuzz invariant|    #[0-9] )' "$log" | head -n 20 >&2

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -30,6 +31,27 @@ std::vector<GdiPoint> Points(RecordView record, std::size_t first, std::size_t c
     points.reserve(count);
     for (std::size_t i = 0; i < count; ++i) points.push_back({P(record, first + 2 * i), P(record, first + 2 * i + 1)});
     return points;
+}
+
+// A device-dependent bitmap of the oldest records: only the one-bit kind is device-independent
+// enough to draw (0 black, 1 white); rows top-down, `widthBytes` apart, behind a 10-byte header.
+std::shared_ptr<const Picture> MonochromeBitmap(RecordView bitmap)
+{
+    const std::int32_t width = bitmap.I16(2);
+    const std::int32_t height = bitmap.I16(4);
+    const std::size_t widthBytes = bitmap.U16(6);
+    if (bitmap.U8(8) != 1 || bitmap.U8(9) != 1 || width <= 0 || height <= 0 || width > 256 || height > 256) return nullptr;
+    if (widthBytes * 8 < std::size_t(width) || !bitmap.HasItems(10, std::uint64_t(widthBytes) * height, 1)) return nullptr;
+    auto picture = std::make_shared<Picture>(width, height, 1);
+    if (!picture->IsValid()) return nullptr;
+    picture->SetPaletteEntry(0, 0, 0, 0);
+    picture->SetPaletteEntry(1, 255, 255, 255);
+    const std::size_t copied = std::min<std::size_t>(widthBytes, picture->GetEffWidth());
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::memcpy(picture->GetBits() + std::size_t(height - 1 - y) * picture->GetEffWidth(),
+                    bitmap.Data() + 10 + std::size_t(y) * widthBytes, copied);
+    }
+    return picture;
 }
 
 } // namespace
@@ -174,20 +196,15 @@ void WmfReader::CreateObject(std::uint16_t function, RecordView r)
         model.AddObject(font);
         return;
     }
-    case 0x0142: {
-        GdiBrush brush;
-        // Old-style bitmap patterns (style 3) are not device-independent; they paint grey.
-        brush.colour = 0x808080;
-        if (Need(r, 2) && r.U16(6) != 3) {
-            brush.pattern = DecodeDib(r.Sub(10, r.Size()));
-            if (brush.pattern) brush.kind = GdiBrush::Kind::Pattern;
-        }
-        model.AddObject(brush);
-        return;
-    }
+    case 0x0142:
     case 0x01F9: {
+        // A pattern that cannot be read paints grey. Writers put a DIB behind either style of
+        // the newer record, whatever the style says.
         GdiBrush brush;
         brush.colour = 0x808080;
+        if (function == 0x0142 && Need(r, 2)) brush.pattern = DecodeDib(r.Sub(10, r.Size()));
+        else if (function == 0x01F9) brush.pattern = MonochromeBitmap(r.Sub(6, r.Size()));
+        if (brush.pattern) brush.kind = GdiBrush::Kind::Pattern;
         model.AddObject(brush);
         return;
     }
