@@ -12,9 +12,9 @@ It walks to sibling, parent and child folders, shows a photo's Exif report,
 copies the image to the clipboard, saves it in another format, and builds an
 HTML thumbnail page of a folder, also without a window from the command line.
 
-It reads BMP, JPEG and PNG files through its own image layer. The package
-also holds vistrel-img, which reads, converts and inspects images from the
-command line, and kzreg, which reads and writes the settings.]])
+It reads BMP, JPEG, PNG and other image files through its own image layer. The
+package also holds vistrel-img, which reads, converts and inspects images from
+the command line, and kzreg, which reads and writes the settings.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

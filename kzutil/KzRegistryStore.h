@@ -37,9 +37,9 @@ public:
     // The layers merged.
     static bool Read(Root root, KzRegDocument& document, std::string& error);
 
-    // Reads the user's file (never a default layer), lets edit change it and writes the result back, all under the
-    // exclusive lock. Nothing is written when edit returns false. A damaged file is first
-    // copied beside itself (.damaged, .damaged.1 …).
+    // Reads the user's file (never a default layer), lets edit change it and writes the result
+    // back, all under the exclusive lock. Nothing is written when edit returns false. A damaged
+    // file is first copied beside itself (.damaged, .damaged.1 …).
     static bool Modify(Root root, const std::function<bool(KzRegDocument&)>& edit, std::string& error);
 };
 

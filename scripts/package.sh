@@ -2,8 +2,8 @@
 # Builds the Debian package vistrel_<version>_<arch>.deb in BUILD_DIR and checks it: control data
 # and contents (dpkg-deb), lintian (errors fail, warnings are listed), the desktop entry
 # (desktop-file-validate), the AppStream file (appstreamcli) and the unpacked programs.
-# A BUILD_DIR that is not configured yet is configured as Debian builds packages: /usr, release,
-# Debian's hardening flags, no tests.
+# A BUILD_DIR that is not configured yet is configured as Debian builds packages: /usr, only
+# Debian's optimisation and hardening flags (build type None), warnings not fatal, no tests.
 # Usage: scripts/package.sh [BUILD_DIR]   (default: build-package)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,8 +12,8 @@ build=${1:-"$root/build-package"}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
   CXXFLAGS="$CPPFLAGS $CXXFLAGS" CFLAGS="$CPPFLAGS $CFLAGS" \
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-      -DVISTREL_WERROR=ON -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+      -DVISTREL_TESTS=OFF -DVISTREL_BENCH=OFF
 fi
 cmake --build "$build" -j "$(nproc)"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
