@@ -214,6 +214,21 @@ TEST(Metafile, FilledShapesCoverTheirInsideOnly)
     EXPECT_TRUE(PixelIs(p, 94, 46, kWhite));
 }
 
+TEST(Metafile, PaletteIndexColoursComeFromTheSelectedPalette)
+{
+    WmfBuilder records;
+    records.Record(0x00F7, {0x300, 2}, {0, 0, 0, 0, 0, 255, 0, 0})
+        .Record(0x0234, {0})
+        .Record(0x02FC, {0, 1, 0x0100, 0}) // palette entry 1
+        .Record(0x012D, {1})
+        .Record(0x02FA, {5, 0, 0, 0, 0})
+        .Record(0x012D, {2})
+        .Record(0x041B, {720, 1440, 0, 0});
+    const auto decoded = Decode(Wmf96x48(records));
+    ASSERT_TRUE(decoded->ok);
+    EXPECT_TRUE(PixelIs(decoded->picture, 48, 24, kGreen));
+}
+
 TEST(Metafile, PenWidthsAreLogicalUnitsAndZeroIsOnePixel)
 {
     WmfBuilder records;

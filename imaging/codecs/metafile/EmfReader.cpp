@@ -218,14 +218,7 @@ void EmfReader::CreateObject(std::uint32_t type, RecordView r)
         model.PutObject(index, brush);
         return;
     }
-    case 49: {
-        GdiPalette palette;
-        const std::size_t count = r.U16(14);
-        for (std::size_t i = 0; i < count && r.Has(16 + 4 * i, 4); ++i)
-            palette.push_back(r.U8(16 + 4 * i) | r.U8(17 + 4 * i) << 8 | std::uint32_t(r.U8(18 + 4 * i)) << 16);
-        model.PutObject(index, std::move(palette));
-        return;
-    }
+    case 49: model.PutObject(index, PaletteEntries(r.Sub(16, r.Size()), r.U16(14))); return;
     default: {
         if (r.Size() < 104) return;
         GdiFont font;

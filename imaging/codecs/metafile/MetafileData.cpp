@@ -122,6 +122,14 @@ std::shared_ptr<const Picture> DecodeDib(RecordView header, RecordView bits)
     return DecodeDib(RecordView(joined.data(), joined.size()));
 }
 
+std::vector<ColorRef> PaletteEntries(RecordView entries, std::size_t count)
+{
+    std::vector<ColorRef> colours;
+    for (std::size_t i = 0; i < count && entries.Has(4 * i, 4); ++i)
+        colours.push_back(entries.U8(4 * i) | entries.U8(4 * i + 1) << 8 | std::uint32_t(entries.U8(4 * i + 2)) << 16);
+    return colours;
+}
+
 std::string AnsiToUtf8(RecordView bytes, std::size_t count, std::uint8_t charset)
 {
     std::string out;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 // A byte range of a record. Reads outside it give 0; callers check `Has` before they rely on a
 // field, so a short record never reads a neighbour's bytes.
@@ -58,6 +59,10 @@ private:
 std::shared_ptr<const Picture> DecodeDib(RecordView dib);
 // The same for a DIB whose header and pixels lie apart (EMF records).
 std::shared_ptr<const Picture> DecodeDib(RecordView header, RecordView bits);
+
+// The colours of a logical palette: `count` entries of red, green, blue, flags from the start of
+// `entries`, as many as it holds.
+std::vector<ColorRef> PaletteEntries(RecordView entries, std::size_t count);
 
 // Text of 8-bit records in the font's character set, and of UTF-16 records, as UTF-8.
 std::string AnsiToUtf8(RecordView bytes, std::size_t count, std::uint8_t charset);

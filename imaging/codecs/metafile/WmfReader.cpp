@@ -209,14 +209,7 @@ void WmfReader::CreateObject(std::uint16_t function, RecordView r)
         model.AddObject(brush);
         return;
     }
-    case 0x00F7: {
-        GdiPalette palette;
-        const std::size_t count = r.U16(8);
-        for (std::size_t i = 0; i < count && r.Has(10 + 4 * i, 4); ++i)
-            palette.push_back(r.U8(10 + 4 * i) | r.U8(11 + 4 * i) << 8 | std::uint32_t(r.U8(12 + 4 * i)) << 16);
-        model.AddObject(std::move(palette));
-        return;
-    }
+    case 0x00F7: model.AddObject(PaletteEntries(r.Sub(10, r.Size()), r.U16(8))); return;
     default:
         model.AddObject(GdiRegion());
         return;
