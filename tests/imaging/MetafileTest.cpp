@@ -351,15 +351,20 @@ TEST(Metafile, EmbeddedBitmapsAreStretchedOntoTheirRectangle)
     EXPECT_TRUE(PixelIs(p, 86, 38, 0x00FFFF));
 
     // The same through an EMF StretchBlt: header and pixels at their offsets in the record.
-    EmfBuilder emf;
-    const std::uint32_t bitsSize = std::uint32_t(quarters.size() - 40);
-    emf.Record(77, {0, 0, 99, 99, 0, 0, 100, 100, 0xCC0020, 0, 0, FloatBits(1), 0, 0, FloatBits(1), 0, 0, 0, 0, 108,
-                    40, 148, bitsSize, 2, 2},
-               quarters);
-    const auto blitted = Decode(emf.Build(0, 0, 100, 100));
-    ASSERT_TRUE(blitted->ok);
-    EXPECT_TRUE(PixelIs(blitted->picture, 25, 25, kRed));
-    EXPECT_TRUE(PixelIs(blitted->picture, 75, 75, 0x00FFFF));
+    // Source pixels are repeated unless the stretch mode asks for halftone (4).
+    for (const bool halftone : {false, true}) {
+        EmfBuilder emf;
+        if (halftone) emf.Record(21, {4});
+        const std::uint32_t bitsSize = std::uint32_t(quarters.size() - 40);
+        emf.Record(77, {0, 0, 99, 99, 0, 0, 100, 100, 0xCC0020, 0, 0, FloatBits(1), 0, 0, FloatBits(1), 0, 0, 0, 0,
+                        108, 40, 148, bitsSize, 2, 2},
+                   quarters);
+        const auto blitted = Decode(emf.Build(0, 0, 100, 100));
+        ASSERT_TRUE(blitted->ok);
+        EXPECT_TRUE(PixelIs(blitted->picture, 25, 25, kRed));
+        EXPECT_TRUE(PixelIs(blitted->picture, 75, 75, 0x00FFFF));
+        EXPECT_EQ(!halftone, PixelIs(blitted->picture, 48, 25, kRed, 0)) << halftone;
+    }
 
     // A bitmap that claims more pixels than its record holds is left out, the rest still drawn.
     std::vector<std::uint8_t> liar = quarters;

@@ -409,7 +409,7 @@ double CairoRenderer::Text(const TextRun& run)
 }
 
 void CairoRenderer::Image(const Picture& picture, double srcX, double srcY, double srcWidth, double srcHeight,
-                          GdiPoint origin, GdiPoint across, GdiPoint down, PaintMode mode)
+                          GdiPoint origin, GdiPoint across, GdiPoint down, PaintMode mode, bool smooth)
 {
     if (mode == PaintMode::Nothing || !picture.IsValid() || srcWidth == 0 || srcHeight == 0) return;
     GdiPath outline;
@@ -432,6 +432,7 @@ void CairoRenderer::Image(const Picture& picture, double srcX, double srcY, doub
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
     cairo_pattern_set_matrix(pattern, &toSource);
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(pattern, smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
     cairo_set_source(cr, pattern);
     AddPath(outline);
     cairo_fill(cr);

@@ -30,9 +30,10 @@ public:
     // Draws the text and returns its advance along the baseline in output pixels.
     double Text(const TextRun& run);
     // Maps the source rectangle (pixels counted from the top row) of the picture onto the
-    // parallelogram with corner `origin` and sides `across` and `down`.
+    // parallelogram with corner `origin` and sides `across` and `down`; `smooth` interpolates
+    // between source pixels, else each output pixel takes the nearest one.
     void Image(const Picture& picture, double srcX, double srcY, double srcWidth, double srcHeight,
-               GdiPoint origin, GdiPoint across, GdiPoint down, PaintMode mode);
+               GdiPoint origin, GdiPoint across, GdiPoint down, PaintMode mode, bool smooth);
 
     // Copies the image into a 24-bit picture of the same size.
     bool CopyTo(Picture& picture) const;

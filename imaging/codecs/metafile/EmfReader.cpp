@@ -77,6 +77,7 @@ void EmfReader::Record(std::uint32_t type, RecordView r)
     case 18: if (need(12)) model.SetBkMode(r.I32(8)); return;
     case 19: if (need(12)) model.SetPolyFillMode(r.I32(8)); return;
     case 20: if (need(12)) model.SetRop2(r.I32(8)); return;
+    case 21: if (need(12)) model.SetStretchBltMode(r.I32(8)); return;
     case 22: if (need(12)) model.SetTextAlign(r.U32(8)); return;
     case 24: if (need(12)) model.SetTextColour(r.U32(8)); return;
     case 25: if (need(12)) model.SetBkColour(r.U32(8)); return;

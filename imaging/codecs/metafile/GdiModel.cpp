@@ -616,7 +616,7 @@ void GdiModel::Bitmap(const Picture& picture, double srcX, double srcY, double s
     const GdiPoint down = ToOutput({left, top + height});
     renderer.SetClip(state.clip, state.clipVersion);
     renderer.Image(picture, srcX, srcY, srcWidth, srcHeight, origin, {right.x - origin.x, right.y - origin.y},
-                   {down.x - origin.x, down.y - origin.y}, SourceMode(rop));
+                   {down.x - origin.x, down.y - origin.y}, SourceMode(rop), state.stretchMode == 4);
 }
 
 void GdiModel::BeginPath()

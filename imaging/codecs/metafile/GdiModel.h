@@ -51,6 +51,7 @@ public:
     void SetRop2(int rop) { state.rop2 = rop; }
     void SetMiterLimit(double limit) { state.miterLimit = limit; }
     void SetArcDirection(int direction) { state.arcClockwise = direction == 2; }
+    void SetStretchBltMode(int mode) { state.stretchMode = mode; }
     // The selected font's character set: how the records' 8-bit text is to be read.
     std::uint8_t Charset() const { return state.font.charset; }
 
@@ -120,6 +121,7 @@ private:
         int rop2 = 13;
         double miterLimit = 10;
         bool arcClockwise = false;
+        int stretchMode = 1;
         GdiPoint position;
         std::vector<ClipShape> clip;
         std::size_t clipPoints = 0;

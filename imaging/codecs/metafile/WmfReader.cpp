@@ -84,6 +84,7 @@ void WmfReader::Record(std::uint16_t function, RecordView r)
     case 0x0103: if (Need(r, 1)) model.SetMapMode(int(P(r, 0))); return;
     case 0x0104: if (Need(r, 1)) model.SetRop2(int(P(r, 0))); return;
     case 0x0106: if (Need(r, 1)) model.SetPolyFillMode(int(P(r, 0))); return;
+    case 0x0107: if (Need(r, 1)) model.SetStretchBltMode(int(P(r, 0))); return;
     case 0x012E: if (Need(r, 1)) model.SetTextAlign(r.U16(6)); return;
     case 0x0201: if (Need(r, 2)) model.SetBkColour(P32(r, 0)); return;
     case 0x0209: if (Need(r, 2)) model.SetTextColour(P32(r, 0)); return;
