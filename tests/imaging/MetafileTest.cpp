@@ -336,6 +336,22 @@ TEST(Metafile, ClipRectanglesAndPathsLimitDrawing)
     EXPECT_TRUE(PixelIs(clipped->picture, 195, 95, kWhite));
 }
 
+TEST(Metafile, RegionsAreFilledAndClip)
+{
+    // One scan from y 0 to 720 holding x 0..720: the left half.
+    const std::initializer_list<int> leftHalf = {0, 6, 0, 0, 34, 1, 2, 0, 0, 720, 720, 2, 0, 720, 0, 720, 2};
+    WmfBuilder filled;
+    filled.Record(0x06FF, leftHalf).Record(0x02FC, {0, int(kRed & 0xFFFF), 0, 0}).Record(0x0228, {0, 1});
+    WmfBuilder clipped;
+    RedBrushNullPen(clipped).Record(0x06FF, leftHalf).Record(0x012C, {2}).Record(0x041B, {720, 1440, 0, 0});
+    for (const WmfBuilder* records : {&filled, &clipped}) {
+        const auto decoded = Decode(Wmf96x48(*records));
+        ASSERT_TRUE(decoded->ok);
+        EXPECT_TRUE(PixelIs(decoded->picture, 24, 24, kRed));
+        EXPECT_TRUE(PixelIs(decoded->picture, 72, 24, kWhite));
+    }
+}
+
 TEST(Metafile, EmbeddedBitmapsAreStretchedOntoTheirRectangle)
 {
     // Colours as 0xRRGGBB: red, green on top; blue, yellow below.

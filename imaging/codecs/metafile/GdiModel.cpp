@@ -619,6 +619,40 @@ void GdiModel::Bitmap(const Picture& picture, double srcX, double srcY, double s
                    {down.x - origin.x, down.y - origin.y}, SourceMode(rop), state.stretchMode == 4);
 }
 
+void GdiModel::UseRegion(std::uint32_t region, RegionUse use, std::uint32_t brush)
+{
+    const GdiRegion* rects = region < objects.size() ? std::get_if<GdiRegion>(&objects[region]) : nullptr;
+    if (!rects) return;
+    GdiPath logical;
+    for (std::size_t i = 0; i + 4 <= rects->ltrb.size(); i += 4)
+        logical.Append(RectPath(rects->ltrb[i], rects->ltrb[i + 1], rects->ltrb[i + 2], rects->ltrb[i + 3]));
+    const GdiPath shape = ToOutput(logical);
+    if (use == RegionUse::Clip) {
+        ResetClip();
+        if (!shape.Empty()) AddClip(ClipShape{shape, false, false});
+        return;
+    }
+    FillStyle fill = Fill();
+    PaintMode mode = PaintMode::Copy;
+    if (use == RegionUse::Fill || use == RegionUse::Frame) {
+        const GdiBrush* chosen = brush < objects.size() ? std::get_if<GdiBrush>(&objects[brush]) : nullptr;
+        if (!chosen) return;
+        fill.brush = *chosen;
+        fill.brush.colour = Resolve(chosen->colour);
+    } else if (use == RegionUse::Invert) {
+        fill.brush = GdiBrush{GdiBrush::Kind::Solid, 0xFFFFFF, 0, nullptr};
+        mode = PaintMode::Difference;
+    }
+    renderer.SetClip(state.clip, state.clipVersion);
+    if (use != RegionUse::Frame) {
+        renderer.Fill(shape, fill, mode);
+        return;
+    }
+    StrokeStyle outline;
+    outline.colour = fill.brush.colour;
+    renderer.Stroke(shape, outline);
+}
+
 void GdiModel::BeginPath()
 {
     path.Clear();

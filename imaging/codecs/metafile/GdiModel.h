@@ -12,7 +12,10 @@
 #include <variant>
 #include <vector>
 
-struct GdiRegion {};
+// Rectangles (left, top, right, bottom in logical units) that do not overlap.
+struct GdiRegion {
+    std::vector<double> ltrb;
+};
 using GdiPalette = std::vector<ColorRef>;
 using GdiObject = std::variant<std::monostate, GdiPen, GdiBrush, GdiFont, GdiPalette, GdiRegion>;
 
@@ -96,6 +99,11 @@ public:
     void StrokeAndFillPath();
     // Modes: 1 and, 2 or, 3 xor, 4 diff, 5 copy.
     void SelectClipPath(std::uint32_t mode);
+
+    // Regions of the object table: filled with a brush of the table, painted with the selected
+    // brush, inverted, outlined with a brush, or made the clip.
+    enum class RegionUse : std::uint8_t { Fill, Paint, Invert, Frame, Clip };
+    void UseRegion(std::uint32_t region, RegionUse use, std::uint32_t brush = 0);
 
     // Clip.
     void IntersectClipRect(double left, double top, double right, double bottom);

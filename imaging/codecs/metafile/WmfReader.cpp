@@ -54,6 +54,27 @@ std::shared_ptr<const Picture> MonochromeBitmap(RecordView bitmap)
     return picture;
 }
 
+// A region: a 22-byte header with the scan count at 10, then scans of a line count, top,
+// bottom, that many left-right pairs and the count again.
+GdiRegion Region(RecordView region)
+{
+    GdiRegion result;
+    const std::size_t scans = region.U16(10);
+    std::size_t at = 22;
+    for (std::size_t scan = 0; scan < scans && region.Has(at, 6); ++scan) {
+        const std::size_t pairs = region.U16(at) / 2;
+        const double top = region.I16(at + 2);
+        const double bottom = region.I16(at + 4);
+        if (!region.HasItems(at + 6, pairs, 4)) break;
+        for (std::size_t i = 0; i < pairs; ++i) {
+            result.ltrb.insert(result.ltrb.end(),
+                               {double(region.I16(at + 6 + 4 * i)), top, double(region.I16(at + 8 + 4 * i)), bottom});
+        }
+        at += 6 + 4 * pairs + 2;
+    }
+    return result;
+}
+
 } // namespace
 
 bool WmfReader::Play(const std::int32_t* escape)
@@ -143,8 +164,11 @@ void WmfReader::Record(std::uint16_t function, RecordView r)
     case 0x01F0: if (Need(r, 1)) model.DeleteObject(r.U16(6)); return;
     case 0x0416: if (Need(r, 4)) model.IntersectClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0)); return;
     case 0x0415: if (Need(r, 4)) model.ExcludeClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0)); return;
-    // Regions are not kept: selecting one lifts the clip rather than clipping wrongly.
-    case 0x012C: model.ResetClip(); return;
+    case 0x012C: if (Need(r, 1)) model.UseRegion(r.U16(6), GdiModel::RegionUse::Clip); return;
+    case 0x0228: if (Need(r, 2)) model.UseRegion(r.U16(6), GdiModel::RegionUse::Fill, r.U16(8)); return;
+    case 0x0429: if (Need(r, 4)) model.UseRegion(r.U16(6), GdiModel::RegionUse::Frame, r.U16(8)); return;
+    case 0x012B: if (Need(r, 1)) model.UseRegion(r.U16(6), GdiModel::RegionUse::Paint); return;
+    case 0x012A: if (Need(r, 1)) model.UseRegion(r.U16(6), GdiModel::RegionUse::Invert); return;
     case 0x061D: if (Need(r, 6)) model.PatBlt(P(r, 5), P(r, 4), P(r, 3), P(r, 2), P32(r, 0)); return;
     case 0x0940:
     case 0x0B41:
@@ -212,7 +236,7 @@ void WmfReader::CreateObject(std::uint16_t function, RecordView r)
     }
     case 0x00F7: model.AddObject(PaletteEntries(r.Sub(10, r.Size()), r.U16(8))); return;
     default:
-        model.AddObject(GdiRegion());
+        model.AddObject(Region(r.Sub(6, r.Size())));
         return;
     }
 }
