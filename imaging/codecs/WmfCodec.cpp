@@ -25,6 +25,34 @@ bool ReadExactly(ByteStream& in, std::vector<std::uint8_t>& bytes, std::size_t c
     return in.Read(bytes.data(), 1, count) == count;
 }
 
+// Playing maps the frame (hundredths of a millimetre) onto the picture. Some writers put the
+// frame at the origin while they drew elsewhere: when less than half of what was drawn (the
+// bounds, in reference device pixels) lies inside the frame, the bounds are mapped instead.
+GdiMatrix EmfToPicture(const RecordView& emf, double perMmX, double perMmY, double width, double height)
+{
+    double left = emf.I32(24) / 100.0 * perMmX;
+    double top = emf.I32(28) / 100.0 * perMmY;
+    double frameWidth = (double(emf.I32(32)) - emf.I32(24)) / 100.0 * perMmX;
+    double frameHeight = (double(emf.I32(36)) - emf.I32(28)) / 100.0 * perMmY;
+    const double boundsLeft = emf.I32(8);
+    const double boundsTop = emf.I32(12);
+    const double boundsWidth = double(emf.I32(16)) - boundsLeft;
+    const double boundsHeight = double(emf.I32(20)) - boundsTop;
+    const double overlapWidth = std::min(left + frameWidth, boundsLeft + boundsWidth) - std::max(left, boundsLeft);
+    const double overlapHeight = std::min(top + frameHeight, boundsTop + boundsHeight) - std::max(top, boundsTop);
+    const bool frameShowsDrawing = frameWidth > 0 && frameHeight > 0 && overlapWidth > 0 && overlapHeight > 0 &&
+                                   2 * overlapWidth * overlapHeight >= boundsWidth * boundsHeight;
+    if (!frameShowsDrawing) {
+        left = boundsLeft;
+        top = boundsTop;
+        frameWidth = boundsWidth;
+        frameHeight = boundsHeight;
+    }
+    const double sx = width / frameWidth;
+    const double sy = height / frameHeight;
+    return GdiMatrix{sx, 0, 0, sy, -left * sx, -top * sy};
+}
+
 } // namespace
 
 struct WmfCodec::Source {
@@ -129,28 +157,7 @@ bool WmfCodec::Decode(ByteStream& in, std::int32_t width, std::int32_t height)
             const double perMmX = deviceX > 0 && mmX > 0 ? deviceX / mmX : kScreenDpi / 25.4;
             const double perMmY = deviceY > 0 && mmY > 0 ? deviceY / mmY : kScreenDpi / 25.4;
             model.SetDeviceResolution(perMmX, perMmY);
-            // Playing maps the frame (hundredths of a millimetre) onto the picture. Some writers
-            // put the frame at the origin while they drew elsewhere; when less than half of what
-            // was drawn (the bounds) lies inside the frame, the bounds are mapped instead.
-            double left = metafile.I32(24) / 100.0 * perMmX;
-            double top = metafile.I32(28) / 100.0 * perMmY;
-            double frameWidth = (double(metafile.I32(32)) - metafile.I32(24)) / 100.0 * perMmX;
-            double frameHeight = (double(metafile.I32(36)) - metafile.I32(28)) / 100.0 * perMmY;
-            const double boundsLeft = metafile.I32(8);
-            const double boundsTop = metafile.I32(12);
-            const double overlapWidth = std::min(left + frameWidth, boundsLeft + double(source.width)) - std::max(left, boundsLeft);
-            const double overlapHeight = std::min(top + frameHeight, boundsTop + double(source.height)) - std::max(top, boundsTop);
-            const bool frameShowsDrawing = frameWidth > 0 && frameHeight > 0 && overlapWidth > 0 && overlapHeight > 0 &&
-                                           2 * overlapWidth * overlapHeight >= double(source.width) * double(source.height);
-            if (!frameShowsDrawing) {
-                left = boundsLeft;
-                top = boundsTop;
-                frameWidth = double(source.width);
-                frameHeight = double(source.height);
-            }
-            const double sx = double(w) / frameWidth;
-            const double sy = double(h) / frameHeight;
-            model.SetOutputTransform(GdiMatrix{sx, 0, 0, sy, -left * sx, -top * sy});
+            model.SetOutputTransform(EmfToPicture(metafile, perMmX, perMmY, double(w), double(h)));
             whole = EmfReader(metafile, model).Play(&info.escape);
         } else {
             model.LockViewportToOutput();
