@@ -214,6 +214,23 @@ TEST(Metafile, FilledShapesCoverTheirInsideOnly)
     EXPECT_TRUE(PixelIs(p, 94, 46, kWhite));
 }
 
+// Arcs run counter-clockwise as seen on the picture, whichever way the window's y axis points.
+TEST(Metafile, PiesTurnCounterClockwiseOnThePicture)
+{
+    WmfBuilder down;
+    RedBrushNullPen(down).Record(0x081A, {0, 720, 360, 1440, 720, 1440, 0, 0}); // east to north
+    WmfBuilder up;
+    up.Record(0x020B, {720, 0}).Record(0x020C, {-720, 1440});
+    RedBrushNullPen(up).Record(0x081A, {720, 720, 360, 1440, 720, 1440, 0, 0});
+    for (const WmfBuilder* records : {&down, &up}) {
+        const auto decoded = Decode(Wmf96x48(*records));
+        ASSERT_TRUE(decoded->ok);
+        EXPECT_TRUE(PixelIs(decoded->picture, 60, 16, kRed));
+        EXPECT_TRUE(PixelIs(decoded->picture, 36, 16, kWhite));
+        EXPECT_TRUE(PixelIs(decoded->picture, 60, 32, kWhite));
+    }
+}
+
 TEST(Metafile, PaletteIndexColoursComeFromTheSelectedPalette)
 {
     WmfBuilder records;
