@@ -268,21 +268,20 @@ double VisibleArea(const Box& box, int width, int height)
 void CairoRenderer::Fill(const GdiPath& path, const FillStyle& fill, PaintMode mode)
 {
     if (mode == PaintMode::Nothing || fill.brush.kind == GdiBrush::Kind::Null || path.Empty()) return;
-    if (!Afford(VisibleArea(Bounds(path), width, height) + double(path.points.size()))) return;
+    const Picture* pattern = fill.brush.kind == GdiBrush::Kind::Pattern ? fill.brush.pattern.get() : nullptr;
+    const double patternPixels = pattern ? double(pattern->GetWidth()) * pattern->GetHeight() : 0;
+    if (!Afford(VisibleArea(Bounds(path), width, height) + double(path.points.size()) + patternPixels)) return;
     BeginOperation(mode);
     cairo_set_fill_rule(cr, fill.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     cairo_surface_t* tile = nullptr;
-    if (fill.brush.kind == GdiBrush::Kind::Hatched) {
-        tile = HatchSurface(fill);
-    } else if (fill.brush.kind == GdiBrush::Kind::Pattern && fill.brush.pattern) {
-        tile = SurfaceOf(*fill.brush.pattern);
-    }
+    if (fill.brush.kind == GdiBrush::Kind::Hatched) tile = HatchSurface(fill);
+    else if (pattern) tile = SurfaceOf(*pattern);
     if (tile) {
-        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
-        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-        cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-        cairo_set_source(cr, pattern);
-        cairo_pattern_destroy(pattern);
+        cairo_pattern_t* repeated = cairo_pattern_create_for_surface(tile);
+        cairo_pattern_set_extend(repeated, CAIRO_EXTEND_REPEAT);
+        cairo_pattern_set_filter(repeated, CAIRO_FILTER_NEAREST);
+        cairo_set_source(cr, repeated);
+        cairo_pattern_destroy(repeated);
         cairo_surface_destroy(tile);
     } else {
         SetColour(cr, fill.brush.colour);
