@@ -399,6 +399,17 @@ TEST(Metafile, EmbeddedBitmapsAreStretchedOntoTheirRectangle)
         EXPECT_EQ(!halftone, PixelIs(blitted->picture, 48, 25, kRed, 0)) << halftone;
     }
 
+    // The oldest stretch record carries a device bitmap: rows top-down, blue, green, red.
+    std::vector<std::uint8_t> device;
+    for (int v : {0, 2, 2, 6}) Put16(device, std::uint32_t(v));
+    device.insert(device.end(), {1, 24, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 255, 255});
+    WmfBuilder old;
+    old.Record(0x0B23, {0x0020, 0x00CC, 2, 2, 0, 0, 720, 1440, 0, 0}, device);
+    const auto blitted = Decode(Wmf96x48(old));
+    ASSERT_TRUE(blitted->ok);
+    EXPECT_TRUE(PixelIs(blitted->picture, 10, 10, kRed));
+    EXPECT_TRUE(PixelIs(blitted->picture, 86, 38, 0x00FFFF));
+
     // A bitmap that claims more pixels than its record holds is left out, the rest still drawn.
     std::vector<std::uint8_t> liar = quarters;
     liar[4] = 0xFF;

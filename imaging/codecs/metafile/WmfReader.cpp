@@ -33,19 +33,24 @@ std::vector<GdiPoint> Points(RecordView record, std::size_t first, std::size_t c
     return points;
 }
 
-// A device-dependent bitmap of the oldest records: only the one-bit kind is device-independent
-// enough to draw (0 black, 1 white); rows top-down, `widthBytes` apart, behind a 10-byte header.
-std::shared_ptr<const Picture> MonochromeBitmap(RecordView bitmap)
+// A device-dependent bitmap of the oldest records: a 10-byte header, then rows top-down,
+// `widthBytes` apart. Only depths that need no device palette can be drawn: one bit (0 black,
+// 1 white) and 24 bits (blue, green, red).
+std::shared_ptr<const Picture> DeviceBitmap(RecordView bitmap)
 {
     const std::int32_t width = bitmap.I16(2);
     const std::int32_t height = bitmap.I16(4);
     const std::size_t widthBytes = bitmap.U16(6);
-    if (bitmap.U8(8) != 1 || bitmap.U8(9) != 1 || width <= 0 || height <= 0 || width > 256 || height > 256) return nullptr;
-    if (widthBytes * 8 < std::size_t(width) || !bitmap.HasItems(10, std::uint64_t(widthBytes) * height, 1)) return nullptr;
-    auto picture = std::make_shared<Picture>(width, height, 1);
+    const std::uint32_t bits = bitmap.U8(9);
+    if (bitmap.U8(8) != 1 || (bits != 1 && bits != 24) || width <= 0 || height <= 0) return nullptr;
+    if (widthBytes * 8 < std::size_t(width) * bits || !bitmap.HasItems(10, std::uint64_t(widthBytes) * height, 1))
+        return nullptr;
+    auto picture = std::make_shared<Picture>(width, height, bits);
     if (!picture->IsValid()) return nullptr;
-    picture->SetPaletteEntry(0, 0, 0, 0);
-    picture->SetPaletteEntry(1, 255, 255, 255);
+    if (bits == 1) {
+        picture->SetPaletteEntry(0, 0, 0, 0);
+        picture->SetPaletteEntry(1, 255, 255, 255);
+    }
     const std::size_t copied = std::min<std::size_t>(widthBytes, picture->GetEffWidth());
     for (std::int32_t y = 0; y < height; ++y) {
         std::memcpy(picture->GetBits() + std::size_t(height - 1 - y) * picture->GetEffWidth(),
@@ -170,7 +175,9 @@ void WmfReader::Record(std::uint16_t function, RecordView r)
     case 0x012B: if (Need(r, 1)) model.UseRegion(r.U16(6), GdiModel::RegionUse::Paint); return;
     case 0x012A: if (Need(r, 1)) model.UseRegion(r.U16(6), GdiModel::RegionUse::Invert); return;
     case 0x061D: if (Need(r, 6)) model.PatBlt(P(r, 5), P(r, 4), P(r, 3), P(r, 2), P32(r, 0)); return;
+    case 0x0922:
     case 0x0940:
+    case 0x0B23:
     case 0x0B41:
     case 0x0F43:
     case 0x0D33: Bitmap(function, r); return;
@@ -229,7 +236,7 @@ void WmfReader::CreateObject(std::uint16_t function, RecordView r)
         GdiBrush brush;
         brush.colour = 0x808080;
         if (function == 0x0142 && Need(r, 2)) brush.pattern = DecodeDib(r.Sub(10, r.Size()));
-        else if (function == 0x01F9) brush.pattern = MonochromeBitmap(r.Sub(6, r.Size()));
+        else if (function == 0x01F9) brush.pattern = DeviceBitmap(r.Sub(6, r.Size()));
         if (brush.pattern) brush.kind = GdiBrush::Kind::Pattern;
         model.AddObject(brush);
         return;
@@ -279,25 +286,32 @@ void WmfReader::Bitmap(std::uint16_t function, RecordView r)
     // A blit record as long as its parameters alone carries no bitmap and paints the brush.
     const std::size_t parameterWords = function >> 8;
     const bool noBitmap = r.Size() == 2 * (parameterWords + 3);
+    // The older blits carry a device-dependent bitmap where the newer carry a DIB.
+    const bool device = function == 0x0922 || function == 0x0B23;
+    auto source = [&](std::size_t offset) {
+        return device ? DeviceBitmap(r.Sub(offset, r.Size())) : DecodeDib(r.Sub(offset, r.Size()));
+    };
     switch (function) {
+    case 0x0922:
     case 0x0940: {
         if (noBitmap) {
             if (Need(r, 9)) model.PatBlt(P(r, 8), P(r, 7), P(r, 6), P(r, 5), P32(r, 0));
             return;
         }
         if (!Need(r, 8)) return;
-        const auto picture = DecodeDib(r.Sub(22, r.Size()));
+        const auto picture = source(22);
         if (!picture) return;
         model.Bitmap(*picture, P(r, 3), P(r, 2), P(r, 5), P(r, 4), P(r, 7), P(r, 6), P(r, 5), P(r, 4), P32(r, 0));
         return;
     }
+    case 0x0B23:
     case 0x0B41: {
         if (noBitmap) {
             if (Need(r, 11)) model.PatBlt(P(r, 10), P(r, 9), P(r, 8), P(r, 7), P32(r, 0));
             return;
         }
         if (!Need(r, 10)) return;
-        const auto picture = DecodeDib(r.Sub(26, r.Size()));
+        const auto picture = source(26);
         if (!picture) return;
         model.Bitmap(*picture, P(r, 5), P(r, 4), P(r, 3), P(r, 2), P(r, 9), P(r, 8), P(r, 7), P(r, 6), P32(r, 0));
         return;
