@@ -191,6 +191,20 @@ TEST(Metafile, ThePlaceableReadStaysInsideTheStream)
     // Cut inside the header: not a metafile.
     bytes.resize(30);
     EXPECT_STREQ("corrupted WMF", Decode(bytes)->picture.GetLastError());
+
+    // A metafile further into a stream is read from where the stream stands, not from its start.
+    EmfBuilder emf;
+    EmfRedBrushNullPen(emf).Record(43, {0, 0, 100, 50});
+    for (const std::vector<std::uint8_t>& metafile : {Wmf96x48(records), emf.Build(0, 0, 100, 50)}) {
+        std::vector<std::uint8_t> embedded(7, 'x');
+        embedded.insert(embedded.end(), metafile.begin(), metafile.end());
+        MemoryStream in(embedded.data(), embedded.size());
+        ASSERT_TRUE(in.Seek(7, 0));
+        WmfCodec codec;
+        ASSERT_TRUE(codec.Decode(in)) << codec.GetLastError();
+        EXPECT_FALSE(codec.IsPartial());
+        EXPECT_TRUE(PixelIs(codec, 20, 20, kRed));
+    }
 }
 
 TEST(Metafile, FilledShapesCoverTheirInsideOnly)
