@@ -5,6 +5,7 @@
 #include "MetafileBuilder.h"
 #include "TestSupport.h"
 #include "WmfCodec.h"
+#include "metafile/MetafileData.h"
 
 #include <gtest/gtest.h>
 
@@ -295,6 +296,39 @@ TEST(Metafile, TextIsDrawnWhereTheRecordPutsIt)
     ASSERT_TRUE(decoded->ok);
     EXPECT_GT(DarkPixels(decoded->picture, 6, 6, 48, 40), 60);
     EXPECT_EQ(0, DarkPixels(decoded->picture, 56, 0, 96, 48));
+}
+
+TEST(Metafile, TextIsReadInTheFontsCharacterSet)
+{
+    const struct {
+        std::string bytes;
+        std::uint8_t charset;
+        const char* utf8;
+    } ansi[] = {
+        {"A\x80\xE9", 0, "A\u20AC\u00E9"},
+        {"\xC0\xFF", 204, "\u0410\u044F"},
+        {"\xE1", 161, "\u03B1"},
+        {"a\xD6" "D", 2, "\u03B1\u221A\u0394"},
+        {std::string("x\x01\0y", 4), 0, "x  y"},
+    };
+    for (const auto& c : ansi) {
+        const RecordView view(reinterpret_cast<const std::uint8_t*>(c.bytes.data()), c.bytes.size());
+        EXPECT_EQ(c.utf8, AnsiToUtf8(view, c.bytes.size(), c.charset)) << int(c.charset);
+    }
+    const struct {
+        std::vector<std::uint16_t> units;
+        std::uint8_t charset;
+        const char* utf8;
+    } wide[] = {
+        {{'A', 0xD83D, 0xDE00}, 0, "A\U0001F600"},
+        {{0xDE00, 'b'}, 0, " b"},
+        {{0xF061, 'b'}, 2, "\u03B1\u03B2"},
+    };
+    for (const auto& c : wide) {
+        std::vector<std::uint8_t> bytes;
+        for (std::uint16_t u : c.units) Put16(bytes, u);
+        EXPECT_EQ(c.utf8, Utf16ToUtf8(RecordView(bytes.data(), bytes.size()), c.units.size(), c.charset));
+    }
 }
 
 TEST(Metafile, MappingModesAndWorldTransformsPlaceShapes)

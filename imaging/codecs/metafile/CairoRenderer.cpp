@@ -80,7 +80,7 @@ double AverageWidth(const char* family)
     return 0.44;
 }
 
-// Lengths of one dash cycle in multiples of the pen width (at least one pixel).
+// Lengths of one dash cycle: fixed pixel patterns for thin pens, multiples of the width for wide ones.
 std::vector<double> DashPattern(std::uint32_t style, double width)
 {
     const bool thin = width <= 1.5;

@@ -4,6 +4,7 @@
 #include "MemoryStream.h"
 
 #include <climits>
+#include <iconv.h>
 #include <vector>
 
 namespace {
@@ -38,6 +39,43 @@ constexpr std::uint16_t kSymbolHigh[96] = {
 };
 
 constexpr std::uint8_t kSymbolCharset = 2;
+
+// The single-byte code pages of the font character sets other than ANSI and symbol.
+const char* CodePage(std::uint8_t charset)
+{
+    switch (charset) {
+    case 161: return "CP1253"; // Greek
+    case 162: return "CP1254"; // Turkish
+    case 163: return "CP1258"; // Vietnamese
+    case 177: return "CP1255"; // Hebrew
+    case 178: return "CP1256"; // Arabic
+    case 186: return "CP1257"; // Baltic
+    case 204: return "CP1251"; // Cyrillic
+    case 222: return "CP874";  // Thai
+    case 238: return "CP1250"; // Central European
+    default: return nullptr;
+    }
+}
+
+// The upper half of a single-byte code page in Unicode; empty when the system cannot convert it.
+std::vector<std::uint32_t> UpperHalf(const char* codePage)
+{
+    iconv_t converter = iconv_open("UTF-32LE", codePage);
+    if (converter == iconv_t(-1)) return {};
+    std::vector<std::uint32_t> codes(128, 0x20);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        char in = char(0x80 + i);
+        std::uint32_t out = 0;
+        char* inAt = &in;
+        char* outAt = reinterpret_cast<char*>(&out);
+        std::size_t inLeft = 1;
+        std::size_t outLeft = sizeof out;
+        if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != std::size_t(-1) && outLeft == 0) codes[i] = out;
+        iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(converter);
+    return codes;
+}
 
 void AppendUtf8(std::string& out, std::uint32_t code)
 {
@@ -132,11 +170,14 @@ std::vector<ColorRef> PaletteEntries(RecordView entries, std::size_t count)
 
 std::string AnsiToUtf8(RecordView bytes, std::size_t count, std::uint8_t charset)
 {
+    const char* codePage = CodePage(charset);
+    const std::vector<std::uint32_t> upper = codePage ? UpperHalf(codePage) : std::vector<std::uint32_t>();
     std::string out;
     for (std::size_t i = 0; i < count && i < bytes.Size(); ++i) {
         const std::uint32_t byte = bytes.U8(i);
         std::uint32_t code = byte;
         if (charset == kSymbolCharset) code = FromSymbol(byte);
+        else if (byte >= 0x80 && !upper.empty()) code = upper[byte - 0x80];
         else if (byte >= 0x80 && byte < 0xA0) code = kCp1252[byte - 0x80];
         AppendUtf8(out, Printable(code));
     }

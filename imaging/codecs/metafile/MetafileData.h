@@ -64,6 +64,7 @@ std::shared_ptr<const Picture> DecodeDib(RecordView header, RecordView bits);
 // `entries`, as many as it holds.
 std::vector<ColorRef> PaletteEntries(RecordView entries, std::size_t count);
 
-// Text of 8-bit records in the font's character set, and of UTF-16 records, as UTF-8.
+// Text of 8-bit records in the font's character set (one character a byte: the double-byte sets
+// are read as ANSI), and of UTF-16 records, as UTF-8.
 std::string AnsiToUtf8(RecordView bytes, std::size_t count, std::uint8_t charset);
 std::string Utf16ToUtf8(RecordView bytes, std::size_t count, std::uint8_t charset);
