@@ -348,12 +348,19 @@ double CairoRenderer::Text(const TextRun& run)
 {
     if (run.utf8.empty() || !(run.size > 0.1)) return 0;
     // Glyphs are rasterised whole: their size is held to what the picture can show.
-    const double size = std::min({run.size, 2.0 * std::max(width, height), 4096.0});
+    double size = std::min({run.size, 2.0 * std::max(width, height), 4096.0});
     if (!Afford(size * size * double(run.utf8.size()))) return 0;
     BeginOperation(PaintMode::Copy);
     const char* family = Family(run.font);
     cairo_select_font_face(cr, family, run.font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                            run.font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    if (run.cellHeight) {
+        // The size asked for is ascent plus descent; the face tells what em that is.
+        cairo_set_font_size(cr, size);
+        cairo_font_extents_t cell;
+        cairo_font_extents(cr, &cell);
+        if (cell.ascent + cell.descent > 0) size = size * size / (cell.ascent + cell.descent);
+    }
     const double stretch = run.averageWidth > 0 ? run.averageWidth / (AverageWidth(family) * size) : run.widthScale;
     cairo_matrix_t fontMatrix;
     cairo_matrix_init_scale(&fontMatrix, size * std::clamp(stretch, 0.05, 20.0), size);

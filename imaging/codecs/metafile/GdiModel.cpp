@@ -568,10 +568,10 @@ void GdiModel::Text(GdiPoint at, const std::string& utf8, const std::vector<doub
     TextRun run;
     run.utf8 = utf8;
     run.font = state.font;
-    // A positive height is the cell height; the em is about 87 % of it in the fonts we map to.
+    // A negative height is the em, a positive one the cell (ascent plus descent).
     const double height = state.font.height;
-    const double em = height < 0 ? -height : height > 0 ? height / 1.15 : 12;
-    run.size = em * scaleY;
+    run.size = (height == 0 ? 12 : std::abs(height)) * scaleY;
+    run.cellHeight = height > 0;
     run.widthScale = scaleY > 0 ? scaleX / scaleY : 1;
     run.averageWidth = std::abs(state.font.width) * scaleX;
     const double baseline = std::abs(m.yx) > 1e-9 * std::abs(m.xx) ? std::atan2(m.yx, m.xx) : 0;

@@ -123,7 +123,8 @@ struct TextRun {
     // empty to let the font space the characters.
     std::vector<double> advances;
     GdiPoint origin;
-    double size = 16;      // em height in output pixels
+    double size = 16;        // em height in output pixels, or the cell height when `cellHeight`
+    bool cellHeight = false;
     double widthScale = 1;   // horizontal stretch of the glyphs
     double averageWidth = 0; // wanted average character width in output pixels; 0 for natural
     double angle = 0;      // radians, clockwise on the output
