@@ -1,5 +1,6 @@
 #include "CommandHandler.h"
 
+#include "AbsolutePath.h"
 #include "Clipboard.h"
 #include "CommandIds.h"
 #include "ImageBrowser.h"
@@ -88,7 +89,7 @@ void OpenFile(CommandContext& c)
     if (!c.dialogs.AskOpenFile(kOpenFilter, c.browser.GetDirectory(), path)) return;
     {
         WaitCursor wait(c.desktop);
-        c.browser.LoadFile(path);
+        c.browser.LoadFile(AbsolutePath(path).c_str());
     }
     RefreshTitle(c);
 }
@@ -99,7 +100,7 @@ void BrowseFolder(CommandContext& c)
     if (!c.dialogs.AskFolder(c.browser.GetDirectory(), path)) return;
     {
         WaitCursor wait(c.desktop);
-        c.browser.LoadDirectory(path, true);
+        c.browser.LoadDirectory(AbsolutePath(path).c_str(), true);
     }
     RefreshTitle(c);
 }

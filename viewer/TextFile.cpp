@@ -32,7 +32,12 @@ bool ReplaceTextFile(const std::string& path, std::string_view text)
     bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temporary.c_str());
+    if (!ok) {
+        // The caller reports why the write failed, not why the clean-up did.
+        const int reason = errno;
+        ::unlink(temporary.c_str());
+        errno = reason;
+    }
     return ok;
 }
 

@@ -16,6 +16,8 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include <functional>
+
 using guitest::WhenShown;
 using qtui::ExifDialog;
 using qtui::OptionsDialog;
@@ -109,6 +111,56 @@ TEST(Dialogs, OptionsCancelKeepsTheForm)
     EXPECT_EQ(qtui::RunOptionsDialog(nullptr, form), qtui::kDialogCancel);
     EXPECT_FALSE(form.drawBorder);
     EXPECT_EQ(form.width, "120");
+}
+
+// However the user got to a control, Enter keeps the changes and Escape drops them.
+TEST(Dialogs, OptionsEnterIsOkAndEscapeIsCancelWhereverTheFocusIs)
+{
+    struct Case {
+        const char* what;
+        std::function<void(OptionsDialog*)> touch;
+        Qt::Key key;
+        int result;
+        bool border;
+    };
+    const auto box = [](OptionsDialog* dialog) { return dialog->findChild<QCheckBox*>(QStringLiteral("drawBorder")); };
+    const auto click = [box](OptionsDialog* dialog) { QTest::mouseClick(box(dialog), Qt::LeftButton); };
+    const Case cases[] = {
+        {"clicked box, Enter", click, Qt::Key_Return, qtui::kDialogOk, true},
+        {"clicked box, keypad Enter", click, Qt::Key_Enter, qtui::kDialogOk, true},
+        {"box toggled with the keyboard, Enter",
+         [box](OptionsDialog* dialog) {
+             box(dialog)->setFocus();
+             QTest::keyClick(box(dialog), Qt::Key_Space);
+         },
+         Qt::Key_Return, qtui::kDialogOk, true},
+        {"spin field stepped, Enter",
+         [](OptionsDialog* dialog) {
+             auto* width = dialog->findChild<QSpinBox*>(QStringLiteral("thumbWidth"));
+             width->setFocus();
+             QTest::keyClick(width, Qt::Key_Up);
+         },
+         Qt::Key_Return, qtui::kDialogOk, false},
+        {"Cancel focused, Enter",
+         [click](OptionsDialog* dialog) {
+             click(dialog);
+             Button(dialog, QStringLiteral("Cancel"))->setFocus();
+         },
+         Qt::Key_Return, qtui::kDialogOk, true},
+        {"clicked box, Escape", click, Qt::Key_Escape, qtui::kDialogCancel, false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        options::Form form = options::Initial({}, {120, 120, 6});
+        WhenShown<OptionsDialog>(
+            [&](OptionsDialog* dialog) {
+                test.touch(dialog);
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dialog, test.key);
+            },
+            RejectAll<OptionsDialog>);
+        EXPECT_EQ(qtui::RunOptionsDialog(nullptr, form), test.result);
+        EXPECT_EQ(form.drawBorder, test.border);
+    }
 }
 
 TEST(Dialogs, ExifShowsTheCameraReportReadOnly)
