@@ -24,4 +24,8 @@ public:
     virtual std::int32_t Error() = 0;
     virtual bool PutC(std::uint8_t byte);
     virtual int GetC() = 0;
+
+    // Bytes between the position and the end (0 when unknown or past it). Decoders size their
+    // scratch buffers by it, so a short file can never make them allocate much.
+    std::int64_t Remaining();
 };

@@ -1,6 +1,6 @@
 #include "FileStream.h"
 
-FileStream::FileStream(std::FILE* file) : file(file), ownsFile(file == nullptr) {}
+FileStream::FileStream(std::FILE* handle) : file(handle), ownsFile(handle == nullptr) {}
 
 FileStream::~FileStream()
 {

@@ -21,8 +21,8 @@ int Far(int v, int low)
 
 } // namespace
 
-PaletteSearch::PaletteSearch(const RgbQuad* palette, std::uint32_t colours)
-    : palette(palette), colours(palette ? std::min<std::uint32_t>(colours, 256) : 0), cells(kCells, kUnbuilt)
+PaletteSearch::PaletteSearch(const RgbQuad* entries, std::uint32_t count)
+    : palette(entries), colours(entries ? std::min<std::uint32_t>(count, 256) : 0), cells(kCells, kUnbuilt)
 {
 }
 

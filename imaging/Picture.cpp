@@ -1,6 +1,7 @@
 #include "Picture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -26,19 +27,22 @@ std::uint32_t RoundDepth(std::uint32_t bits)
     return 24;
 }
 
-// Large pictures are filled row by row right after they are made; backing them with huge pages
-// where the system allows saves thousands of page faults per photograph.
+// Large blocks come from calloc as fresh zero pages that cost nothing until a row is written, so
+// a tiny file that claims a huge picture stays cheap. Large pictures are filled row by row right
+// after they are made: backing their aligned middle with huge pages where the system allows saves
+// thousands of page faults per photograph.
 std::uint8_t* AllocateCleared(std::size_t size)
 {
-    constexpr std::size_t kHugePage = std::size_t(2) << 20;
-    if (size < 4 * kHugePage) return static_cast<std::uint8_t*>(std::calloc(1, size));
-    const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-    void* block = std::aligned_alloc(kHugePage, rounded);
-    if (!block) return nullptr;
-    ::madvise(block, rounded, MADV_HUGEPAGE);
-    std::memset(block, 0, size);
-    return static_cast<std::uint8_t*>(block);
+    auto* block = static_cast<std::uint8_t*>(std::calloc(1, size));
+    constexpr std::uintptr_t kHugePage = std::uintptr_t(2) << 20;
+    if (!block || size < 4 * kHugePage) return block;
+    const std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(block) + size) & ~(kHugePage - 1);
+    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    return block;
 }
+
+std::atomic<std::uint64_t> maxPixels{Picture::kDefaultMaxPixels};
 
 std::int32_t PelsPerMeter(std::int32_t dpi)
 {
@@ -48,6 +52,22 @@ std::int32_t PelsPerMeter(std::int32_t dpi)
 } // namespace
 
 // ---- lifetime -------------------------------------------------------------------------------
+
+std::uint64_t Picture::GetMaxPixels()
+{
+    return maxPixels.load(std::memory_order_relaxed);
+}
+
+void Picture::SetMaxPixels(std::uint64_t pixels)
+{
+    maxPixels.store(pixels, std::memory_order_relaxed);
+}
+
+bool Picture::FitsCeiling(std::int64_t width, std::int64_t height)
+{
+    return width > 0 && height > 0 && width <= std::int64_t(1) << 31 && height <= std::int64_t(1) << 31 &&
+           std::uint64_t(width) * std::uint64_t(height) <= GetMaxPixels();
+}
 
 Picture::Picture(ImageFormat format)
 {
@@ -147,7 +167,7 @@ std::uint8_t* Picture::Create(std::int32_t width, std::int32_t height, std::uint
     }
     const std::uint64_t stride = ((std::uint64_t(width) * bits + 31) / 32) * 4;
     const std::uint64_t imageBytes = stride * std::uint64_t(height);
-    if (std::uint64_t(width) * std::uint64_t(height) > kMaxPixels || imageBytes > kMaxImageBytes) {
+    if (!FitsCeiling(width, height) || imageBytes > kMaxImageBytes) {
         SetLastError("Create: image too large");
         return nullptr;
     }
@@ -168,6 +188,7 @@ std::uint8_t* Picture::Create(std::int32_t width, std::int32_t height, std::uint
     info.rowStride = std::uint32_t(stride);
     info.format = format;
     info.nearestCacheValid = false;
+    info.partial = false;
 
     // Cleared, so that a short or hostile file never shows stale memory.
     dib = AllocateCleared(GetSize());
@@ -227,12 +248,9 @@ void Picture::Transfer(Picture& source)
     alpha = source.alpha;
     layers = source.layers;
 
-    std::memset(static_cast<void*>(&source.header), 0, sizeof source.header);
-    std::memset(static_cast<void*>(&source.info), 0, sizeof source.info);
-    source.dib = nullptr;
-    source.selection = nullptr;
-    source.alpha = nullptr;
-    source.layers = nullptr;
+    // The source is left as a new picture would be (transparent index -1, quality 75, 96 dpi),
+    // so that reusing a moved-from picture never carries odd settings into a save.
+    source.Reset(source.info.format);
 }
 
 void Picture::CopyInfo(const Picture& source)
@@ -584,12 +602,21 @@ struct MaskChannel {
 bool Picture::Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
                               std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits)
 {
-    if (!dib || !source || header.bitsPerPixel != 24 || (sourceBits != 16 && sourceBits != 32)) return false;
+    if (!dib || header.bitsPerPixel != 24 || (sourceBits != 16 && sourceBits != 32)) return false;
     const std::size_t width = std::size_t(header.width);
-    const std::size_t height = std::size_t(header.height);
+    const std::size_t sourceStride = sourceBits == 16 ? ((width + 1) / 2) * 4 : width * 4;
+    if (sourceSize < sourceStride * std::size_t(header.height)) return false;
+    return ExpandMaskedRows(source, sourceSize, redMask, greenMask, blueMask, sourceBits) == header.height;
+}
+
+std::int32_t Picture::ExpandMaskedRows(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
+                                       std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits)
+{
+    if (!dib || !source || header.bitsPerPixel != 24 || (sourceBits != 16 && sourceBits != 32)) return 0;
+    const std::size_t width = std::size_t(header.width);
     const std::size_t bytesPerPixel = sourceBits / 8;
     const std::size_t sourceStride = sourceBits == 16 ? ((width + 1) / 2) * 4 : width * 4;
-    if (sourceSize < sourceStride * height) return false;
+    const std::size_t height = std::min(std::size_t(header.height), sourceSize / sourceStride);
     if (sourceBits == 16) {
         redMask &= 0xFFFF;
         greenMask &= 0xFFFF;
@@ -617,7 +644,7 @@ bool Picture::Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize
             dst[3 * x + 2] = r;
         }
     }
-    return true;
+    return std::int32_t(height);
 }
 
 int Picture::CompareLuminance(RgbQuad a, RgbQuad b)

@@ -116,6 +116,9 @@ struct PictureInfo {
     std::uint8_t nearestCacheIndex = 0;
     bool nearestCacheValid = false;
     std::int32_t layerCount = 0;
+    // Set by a decoder that ran out of data or met damage after it had made the picture: the
+    // rows it could not read are blank.
+    bool partial = false;
 };
 
 // An owned, zero-initialised byte block; stands for a movable global memory handle
@@ -138,11 +141,16 @@ struct BitmapDescription {
 
 class Picture {
 public:
-    // Largest picture Create accepts. Anything larger is refused rather than attempted: a hostile
-    // header must never cause a giant allocation. 2^28 pixels is a 16384 x 16384 photograph
-    // (768 MiB at 24 bits); the pixel rows themselves are also held below 1 GiB.
-    static constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 28;
+    // Largest picture Create accepts by default. Anything larger is refused rather than attempted:
+    // a hostile header must never cause a giant allocation. 2^28 pixels is a 16384 x 16384
+    // photograph (768 MiB at 24 bits); the pixel rows themselves are also held below 1 GiB.
+    static constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t(1) << 28;
     static constexpr std::uint64_t kMaxImageBytes = std::uint64_t(1) << 30;
+    // The ceiling is a setting of the whole image layer: fuzzers and batch tools lower it.
+    static std::uint64_t GetMaxPixels();
+    static void SetMaxPixels(std::uint64_t pixels);
+    // Whether width x height fits the ceiling; decoders ask before they allocate anything.
+    static bool FitsCeiling(std::int64_t width, std::int64_t height);
 
     explicit Picture(ImageFormat format = ImageFormat::Unknown);
     Picture(std::int32_t width, std::int32_t height, std::uint32_t bitsPerPixel,
@@ -179,6 +187,9 @@ public:
     std::uint8_t* GetDib() const { return dib; }
     bool IsInside(std::int32_t x, std::int32_t y) const;
     bool IsValid() const { return dib != nullptr; }
+    // True when the decoder could not read every row (a cut or damaged file).
+    bool IsPartial() const { return info.partial; }
+    void SetPartial(bool partial) { info.partial = partial; }
     int GetColorKind() const;
     RgbQuad GetTransparentColor() const;
     const BitmapInfoHeader& GetHeader() const { return header; }
@@ -248,6 +259,10 @@ public:
     // source is too short or the depths do not fit.
     bool Expand16or32Bit(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
                          std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits);
+    // The same for as many whole source rows, from the bottom row up, as sourceSize holds (a cut
+    // file); the rows above keep their pixels. Returns the number of rows converted.
+    std::int32_t ExpandMaskedRows(const std::uint8_t* source, std::size_t sourceSize, std::uint32_t redMask,
+                                  std::uint32_t greenMask, std::uint32_t blueMask, std::uint32_t sourceBits);
     static int CompareLuminance(RgbQuad a, RgbQuad b);
 
     // Alpha and selection planes

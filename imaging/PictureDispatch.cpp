@@ -2,16 +2,10 @@
 #include "CodecTable.h"
 #include "FileStream.h"
 #include "Picture.h"
+#include "ReplacingFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fcntl.h>
-#include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,8 +28,7 @@ bool RunCodec(ImageCodec& codec, bool (ImageCodec::*operation)(ByteStream&), Byt
 
 bool IsCodecFormat(ImageFormat format)
 {
-    const auto value = static_cast<std::uint32_t>(format);
-    return value >= 1 && value <= 10;
+    return FindCodecEntry(format) != nullptr;
 }
 
 bool DecodeFile(Picture& picture, const std::string& path, ImageFormat format, CodecFactory factory)
@@ -48,52 +41,14 @@ bool DecodeFile(Picture& picture, const std::string& path, ImageFormat format, C
     return ok;
 }
 
-// A temporary file beside the target, created like an ordinary new file (mode 0666 less the
-// umask, or the mode of the file it will replace).
-std::FILE* CreateTemporaryBeside(const std::string& target, std::string& temporaryPath)
-{
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".%08x~", unsigned(random()));
-        temporaryPath = target + suffix;
-        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
-            return nullptr;
-        }
-        struct stat existing;
-        if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-            ::fchmod(fd, existing.st_mode & 07777);
-        std::FILE* file = ::fdopen(fd, "wb");
-        if (!file) {
-            ::close(fd);
-            ::unlink(temporaryPath.c_str());
-        }
-        return file;
-    }
-    return nullptr;
-}
-
-// The file a save really replaces: a symbolic link is followed, so the link stays a link.
-std::string ResolveTarget(const std::string& path)
-{
-    struct stat link;
-    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved)) return path;
-    return resolved;
-}
-
 } // namespace
 
 bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat format, CodecFactory factory)
 {
     if (format == ImageFormat::Unknown) {
         const std::int32_t start = stream.Tell();
-        for (ImageFormat candidate : DecodeTryOrder()) {
-            std::unique_ptr<ImageCodec> codec = factory(candidate);
+        for (const CodecEntry& entry : CodecTable()) {
+            std::unique_ptr<ImageCodec> codec = factory(entry.format);
             if (!codec) continue;
             if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
                 target.Transfer(*codec);
@@ -110,7 +65,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
         target.SetLastError(kUnknownDecode);
         return false;
     }
-    const bool multiImage = IsMultiImageFormat(format);
+    const bool multiImage = FindCodecEntry(format)->multiImage;
     if (multiImage) codec->SetFrame(target.info.frame);
     if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
         target.Transfer(*codec);
@@ -175,28 +130,16 @@ bool Picture::Load(const std::string& path, ImageFormat format)
 
 bool PictureDispatch::Save(Picture& source, const std::string& path, ImageFormat format, CodecFactory factory)
 {
-    // Encode beside the target and rename over it only on success, so that a failed save
-    // never destroys the file that was there and never leaves an empty one behind.
-    const std::string target = ResolveTarget(path);
-    std::string temporaryPath;
-    std::FILE* file = CreateTemporaryBeside(target, temporaryPath);
-    if (!file) return false;
-
-    FileStream stream(file);
-    const bool encoded = Encode(source, stream, format, factory);
-    bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
-    // Replacing a file: make the new content durable before the old one goes.
-    struct stat existing;
-    if (encoded && written && ::stat(target.c_str(), &existing) == 0) written = ::fsync(::fileno(file)) == 0;
-    written = std::fclose(file) == 0 && written;
-    bool ok = encoded && written;
-    if (encoded && !written) source.SetLastError("Save: cannot write the file");
-    if (ok && std::rename(temporaryPath.c_str(), target.c_str()) != 0) {
-        source.SetLastError("Save: cannot replace the file");
-        ok = false;
+    // A failed save never destroys the file that was there and never leaves an empty one behind.
+    ReplacingFile file(path);
+    if (!file.Stream()) return false;
+    FileStream stream(file.Stream());
+    if (!Encode(source, stream, format, factory)) return false;
+    if (!file.Commit()) {
+        source.SetLastError("Save: cannot write the file");
+        return false;
     }
-    if (!ok) ::unlink(temporaryPath.c_str());
-    return ok;
+    return true;
 }
 
 bool Picture::Save(const std::string& path, ImageFormat format)

@@ -80,17 +80,17 @@ DcRect DcRect::Intersect(const DcRect& other) const
     return r.IsEmpty() ? DcRect{} : r;
 }
 
-RasterDC::RasterDC(std::uint8_t* bits, std::int32_t width, std::int32_t height, std::int32_t stride)
-    : bits(bits), width(std::max(width, 0)), height(std::max(height, 0)), stride(stride)
+RasterDC::RasterDC(std::uint8_t* buffer, std::int32_t columns, std::int32_t rows, std::int32_t rowBytes)
+    : bits(buffer), width(std::max(columns, 0)), height(std::max(rows, 0)), stride(rowBytes)
 {
     // A buffer whose rows cannot hold the width is drawn into nowhere.
     if (!bits || std::int64_t(stride) < 4 * std::int64_t(this->width)) this->width = this->height = 0;
     clip = DcRect{0, 0, this->width, this->height};
 }
 
-RasterDC::RasterDC(std::int32_t width, std::int32_t height)
-    : owned(std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)) * 4), bits(owned.data()),
-      width(std::max(width, 0)), height(std::max(height, 0)), stride(4 * this->width), clip{0, 0, this->width, this->height}
+RasterDC::RasterDC(std::int32_t columns, std::int32_t rows)
+    : owned(std::size_t(std::max(columns, 0)) * std::size_t(std::max(rows, 0)) * 4), bits(owned.data()),
+      width(std::max(columns, 0)), height(std::max(rows, 0)), stride(4 * this->width), clip{0, 0, this->width, this->height}
 {
     for (std::size_t i = 3; i < owned.size(); i += 4) owned[i] = 0xFF;
 }

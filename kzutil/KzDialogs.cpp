@@ -1,65 +1,37 @@
+#include "KzDialogsToolkit.h"
 #include "KzPath.h"
 #include "Kzutil.h"
 
-#include <QApplication>
-#include <QColorDialog>
-#include <QFileDialog>
-#include <QStringList>
+#include <dlfcn.h>
 
 #include <cstring>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
-// The (description, patterns) pairs of a filter list, up to its empty terminating string.
-std::vector<std::pair<std::string, std::string>> Pairs(const char* list, size_t size)
+// The toolkit part, loaded from beside this library on first use; null when it cannot be.
+const KzDialogsToolkit* Toolkit()
 {
-    std::vector<std::pair<std::string, std::string>> pairs;
-    const char* end = list + size;
-    const char* p = list;
-    while (p < end && *p) {
-        const char* desc = p;
-        const char* descEnd = static_cast<const char*>(std::memchr(desc, '\0', size_t(end - desc)));
-        if (!descEnd || descEnd + 1 >= end) break;
-        const char* pattern = descEnd + 1;
-        const char* patternEnd = static_cast<const char*>(std::memchr(pattern, '\0', size_t(end - pattern)));
-        if (!patternEnd) break;
-        pairs.emplace_back(std::string(desc, descEnd), std::string(pattern, patternEnd));
-        p = patternEnd + 1;
-    }
-    return pairs;
-}
-
-// "Images" + "*.jpg;*.png" becomes "Images (*.jpg *.png)"; "*.*" means every file here, also
-// those without a dot.
-QStringList NameFilters(const char* list, size_t size)
-{
-    QStringList filters;
-    for (const auto& [desc, pattern] : Pairs(list, size)) {
-        QStringList globs = QString::fromLocal8Bit(pattern.c_str()).split(';', Qt::SkipEmptyParts);
-        for (QString& glob : globs) {
-            glob = glob.trimmed();
-            if (glob == "*.*") glob = "*";
-        }
-        filters << QString::fromLocal8Bit(desc.c_str()) + " (" + globs.join(' ') + ")";
-    }
-    return filters;
-}
-
-bool HaveApplication()
-{
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    static const KzDialogsToolkit* const toolkit = [] () -> const KzDialogsToolkit* {
+        Dl_info self{};
+        if (!::dladdr(reinterpret_cast<void*>(&Toolkit), &self) || !self.dli_fname) return nullptr;
+        std::string path = self.dli_fname;
+        path = path.substr(0, path.rfind('/') + 1) + kKzDialogsModule;
+        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!module) return nullptr;
+        const auto entry = reinterpret_cast<const KzDialogsToolkit* (*)()>(::dlsym(module, kKzDialogsEntry));
+        return entry ? entry() : nullptr;
+    }();
+    return toolkit;
 }
 
 // Copies a chosen path into the caller's 260-byte buffer, refusing what does not fit.
-bool Deliver(const QString& chosen, char (&work)[260], char* path)
+bool Deliver(const char* chosen, char (&work)[260], char* path)
 {
-    std::string text = chosen.toLocal8Bit().toStdString();
-    if (text.empty() || text.size() >= sizeof work) return false;
-    std::memcpy(work, text.c_str(), text.size() + 1);
-    std::memcpy(path, work, text.size() + 1);
+    const std::size_t length = std::strlen(chosen);
+    if (length == 0 || length >= sizeof work) return false;
+    std::memcpy(work, chosen, length + 1);
+    std::memcpy(path, work, length + 1);
     return true;
 }
 
@@ -116,48 +88,28 @@ bool CKzDialogs::BrowseForFileSaveAs(char* path)
 
 bool CKzDialogs::BrowseForFile(char* path, bool save)
 {
-    if (!path || !HaveApplication()) return false;
+    const KzDialogsToolkit* toolkit = Toolkit();
+    if (!path || !toolkit) return false;
     m_fileName[0] = '\0';
-    QFileDialog dialog(m_owner);
-    QStringList filters = NameFilters(m_filters, sizeof m_filters);
-    dialog.setNameFilters(filters);
-    if (m_filterIndex < filters.size()) dialog.selectNameFilter(filters[m_filterIndex]);
-    if (m_initialDir[0]) dialog.setDirectory(QString::fromLocal8Bit(m_initialDir));
-    if (save) {
-        // A new name must be allowed here; replacing an existing file asks first.
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    if (!Deliver(dialog.selectedFiles().first(), m_fileName, path)) return false;
-    int chosen = int(filters.indexOf(dialog.selectedNameFilter()));
-    if (chosen >= 0) m_filterIndex = chosen;
+    char chosen[sizeof m_fileName + 1] = {};
+    int index = m_filterIndex;
+    if (!toolkit->browseForFile(m_owner, m_filters, sizeof m_filters, &index, m_initialDir, save, chosen, sizeof chosen))
+        return false;
+    if (!Deliver(chosen, m_fileName, path)) return false;
+    m_filterIndex = index;
     return true;
 }
 
 bool CKzDialogs::BrowseForDir(char* path)
 {
-    if (!path || !HaveApplication()) return false;
-    QFileDialog dialog(m_owner, QStringLiteral("Choose a folder:"));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    if (m_initialDir[0]) dialog.setDirectory(QString::fromLocal8Bit(m_initialDir));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    QString chosen = dialog.selectedFiles().first();
-    if (!chosen.endsWith('/')) chosen += '/';
-    return Deliver(chosen, m_fileName, path);
+    const KzDialogsToolkit* toolkit = Toolkit();
+    if (!path || !toolkit) return false;
+    char chosen[sizeof m_fileName + 1] = {};
+    return toolkit->browseForDir(m_owner, m_initialDir, chosen, sizeof chosen) && Deliver(chosen, m_fileName, path);
 }
 
 bool CKzDialogs::SelectColor(unsigned long& rgb) const
 {
-    if (!HaveApplication()) return false;
-    for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, QColor(255, 255, 255));
-    QColorDialog dialog(QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF)), m_owner);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    QColor chosen = dialog.selectedColor();
-    rgb = (unsigned long)chosen.red() | (unsigned long)chosen.green() << 8 | (unsigned long)chosen.blue() << 16;
-    return true;
+    const KzDialogsToolkit* toolkit = Toolkit();
+    return toolkit && toolkit->selectColor(m_owner, &rgb);
 }

@@ -279,6 +279,15 @@ bool KzRegDocument::DeleteKey(const std::string& path)
     return true;
 }
 
+void KzRegDocument::AddMissing(const KzRegDocument& lower)
+{
+    for (const auto& [order, lowerKey] : lower.m_keys) {
+        RegKey& key = CreateKey(lowerKey.path);
+        for (const RegValue& value : lowerKey.values)
+            if (!key.byName.contains(Order(value.name))) Put(key, value);
+    }
+}
+
 bool KzRegDocument::ParseValueLine(std::string_view line, const std::vector<std::string_view>& lines,
                                    size_t& next, RegKey* key)
 {

@@ -48,6 +48,8 @@ public:
     bool DeleteValue(const std::string& path, const std::string& name);
     // Removes the key with all its subkeys.
     bool DeleteKey(const std::string& path);
+    // Adds the keys and values of lower that this document lacks.
+    void AddMissing(const KzRegDocument& lower);
 
     // A key path is one or more non-empty names of at most 255 bytes joined by backslashes,
     // without control characters (they could not be written back as a section line).

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -133,7 +134,8 @@ bool SyncFolder(const std::string& folder)
 }
 
 // Writes text to a temporary file beside path and renames it over path, so a crash leaves
-// either the old or the new file, never a mixture.
+// either the old or the new file, never a mixture. The file keeps its permissions; a new one is
+// private to the user (mkostemp's 0600), as settings should be.
 bool ReplaceFile(const std::string& path, const std::string& text, std::string& error)
 {
     std::string temp = path + ".tmp-XXXXXX";
@@ -142,6 +144,8 @@ bool ReplaceFile(const std::string& path, const std::string& text, std::string& 
         error = SystemError("cannot create", temp);
         return false;
     }
+    struct stat existing;
+    if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) fchmod(fd.get(), existing.st_mode & 07777);
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = write(fd.get(), text.data() + done, text.size() - done);
@@ -218,6 +222,25 @@ std::string KzRegistryStore::Folder()
     return base + "/kzutil-registry";
 }
 
+std::vector<std::string> KzRegistryStore::DefaultFolders()
+{
+    std::vector<std::string> folders;
+    const char* dir = std::getenv("KZUTIL_REGISTRY_DIR");
+    if (dir && *dir) return folders;
+    const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+    std::string_view list = dirs && *dirs ? dirs : "/etc/xdg";
+    while (!list.empty()) {
+        const size_t colon = list.find(':');
+        std::string folder(list.substr(0, colon));
+        list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
+        // Relative entries are invalid there and would depend on the current folder.
+        if (folder.empty() || folder[0] != '/') continue;
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        folders.push_back(folder + "/kzutil-registry");
+    }
+    return folders;
+}
+
 const char* KzRegistryStore::RootName(Root root)
 {
     switch (root) {
@@ -235,16 +258,44 @@ std::string KzRegistryStore::FilePath(Root root)
     return folder + '/' + RootName(root) + ".reg";
 }
 
+bool KzRegistryStore::ReadLayers(Root root, std::vector<Layer>& layers, std::string& error)
+{
+    layers.clear();
+    std::string text;
+    {
+        // Without a lock file (no store yet, or a read-only folder) the read still sees a whole
+        // file, because writers only ever rename complete files into place.
+        StoreLock lock;
+        std::string ignored;
+        lock.Acquire(LockPath(root), LOCK_SH, false, ignored);
+        if (!ReadText(FilePath(root), text, error)) return false;
+    }
+    layers.push_back({FilePath(root), {}});
+    layers.back().document.Parse(text, RootName(root));
+    if (root != Root::CurrentUser) return true;
+    // Default layers are replaced whole by the package manager, never written by us: no lock.
+    for (const std::string& folder : DefaultFolders()) {
+        const std::string path = folder + '/' + RootName(root) + ".reg";
+        std::string ignored;
+        if (!ReadText(path, text, ignored) || text.empty()) continue;
+        Layer layer{path, {}};
+        if (layer.document.Parse(text, RootName(root))) layers.push_back(std::move(layer));
+    }
+    return true;
+}
+
+KzRegDocument KzRegistryStore::Merged(const std::vector<Layer>& layers)
+{
+    KzRegDocument document = layers.front().document;
+    for (size_t i = 1; i < layers.size(); ++i) document.AddMissing(layers[i].document);
+    return document;
+}
+
 bool KzRegistryStore::Read(Root root, KzRegDocument& document, std::string& error)
 {
-    // Without a lock file (no store yet, or a read-only folder) the read still sees a whole
-    // file, because writers only ever rename complete files into place.
-    StoreLock lock;
-    std::string ignored;
-    lock.Acquire(LockPath(root), LOCK_SH, false, ignored);
-    std::string text;
-    if (!ReadText(FilePath(root), text, error)) return false;
-    document.Parse(text, RootName(root));
+    std::vector<Layer> layers;
+    if (!ReadLayers(root, layers, error)) return false;
+    document = Merged(layers);
     return true;
 }
 

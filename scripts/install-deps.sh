@@ -11,6 +11,8 @@ PACKAGES="
   imagemagick libjpeg-turbo-progs libimage-exiftool-perl exiv2
   xvfb xauth xclip xdotool valgrind python3 nlohmann-json3-dev
   fonts-liberation2 libvips-tools
+  netpbm giflib-tools libtiff-tools libwmf-bin libcairo2-dev openbox x11-utils gcovr
+  dpkg-dev scdoc shared-mime-info lintian desktop-file-utils appstream
 "
 
 SUDO=""

@@ -1,6 +1,8 @@
 #!/bin/sh
-# Installs what is missing, builds everything, runs every test, then builds and runs the unit
-# tests again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# Installs what is missing, builds everything with gcc, runs every test, and builds and checks the
+# Debian package from that build; builds and runs the unit tests again under AddressSanitizer +
+# UndefinedBehaviorSanitizer; builds with clang and runs the tests there; then a short fuzzing
+# pass over every fuzz target.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -8,9 +10,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$root/scripts/build.sh" "$root/build" -DVISTREL_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure --parallel "$jobs" --timeout 900
+"$root/scripts/package.sh" "$root/build"
 
 "$root/scripts/build.sh" "$root/build-asan" -DVISTREL_WERROR=ON -DVISTREL_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=Debug -DVISTREL_SANITIZE=address,undefined
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure --parallel "$jobs" --timeout 1800
-echo "All tests passed (plain and sanitized builds)."
+
+CC=clang CXX=clang++ "$root/scripts/build.sh" "$root/build-clang" -DVISTREL_WERROR=ON -DVISTREL_BENCH=OFF
+ctest --test-dir "$root/build-clang" --output-on-failure --parallel "$jobs" --timeout 900
+
+"$root/scripts/fuzz.sh" --smoke
+echo "All tests passed (gcc, sanitized and clang builds, fuzz smoke pass)."

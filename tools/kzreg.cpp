@@ -1,5 +1,5 @@
 // kzreg: the settings store from the command line.
-//   kzreg query ROOT\KEY [NAME]
+//   kzreg query [--origin] ROOT\KEY [NAME]
 //   kzreg add ROOT\KEY NAME (dword N | sz TEXT | binary HEX)
 //   kzreg delete ROOT\KEY [NAME]
 #include "KzRegistryStore.h"
@@ -24,18 +24,33 @@ enum ExitCode { Done = 0, NotFound = 1, BadUsage = 2, StoreFailure = 3 };
 // Strings longer than this cannot be read back through the library.
 constexpr size_t kMaxReadableText = 65534;
 
+const char kUsage[] =
+    "usage: kzreg query [--origin] ROOT\\KEY [NAME]\n"
+    "       kzreg add ROOT\\KEY NAME (dword N | sz TEXT | binary HEX)\n"
+    "       kzreg delete ROOT\\KEY [NAME]\n"
+    "       kzreg --help | --version\n";
+
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: kzreg query ROOT\\KEY [NAME]\n"
-                 "       kzreg add ROOT\\KEY NAME (dword N | sz TEXT | binary HEX)\n"
-                 "       kzreg delete ROOT\\KEY [NAME]\n"
-                 "ROOT is HKEY_CURRENT_USER (HKCU), HKEY_LOCAL_MACHINE (HKLM) or HKEY_CLASSES_ROOT (HKCR).\n"
-                 "query without NAME lists the key's values and subkeys; delete without NAME removes\n"
-                 "the key with all its subkeys. The store lives in $KZUTIL_REGISTRY_DIR, else in\n"
-                 "${XDG_CONFIG_HOME:-$HOME/.config}/kzutil-registry.\n"
-                 "Exit status: 0 done, 1 key or value not found, 2 wrong usage, 3 store not readable or writable.\n");
+    std::fputs(kUsage, stderr);
+    std::fputs("Try 'kzreg --help' for more information.\n", stderr);
     return BadUsage;
+}
+
+int Help()
+{
+    std::fputs(kUsage, stdout);
+    std::fputs("\n"
+               "Reads and writes the settings store of Vistrel.\n"
+               "ROOT is HKEY_CURRENT_USER (HKCU), HKEY_LOCAL_MACHINE (HKLM) or HKEY_CLASSES_ROOT (HKCR).\n"
+               "query without NAME lists the key's values and subkeys; --origin adds the file each\n"
+               "value comes from. delete without NAME removes the key with all its subkeys.\n"
+               "The store lives in $KZUTIL_REGISTRY_DIR, else in ${XDG_CONFIG_HOME:-$HOME/.config}/kzutil-registry;\n"
+               "HKEY_CURRENT_USER also reads system-wide defaults from each folder of\n"
+               "${XDG_CONFIG_DIRS:-/etc/xdg} + /kzutil-registry, which writes never change.\n"
+               "Exit status: 0 done, 1 key or value not found, 2 wrong usage, 3 store not readable or writable.\n",
+               stdout);
+    return Done;
 }
 
 int Fail(int code, const std::string& message)
@@ -136,24 +151,37 @@ std::string DataText(const RegValue& value)
     return hex;
 }
 
-int Query(const KeyArgument& key, const char* name)
+// The file of the first layer that holds the value.
+const std::string& Origin(const std::vector<KzRegistryStore::Layer>& layers, const std::string& path,
+                          const std::string& name)
 {
-    KzRegDocument document;
+    for (const KzRegistryStore::Layer& layer : layers)
+        if (layer.document.FindValue(path, name)) return layer.path;
+    return layers.front().path;
+}
+
+int Query(const KeyArgument& key, const char* name, bool showOrigin)
+{
+    std::vector<KzRegistryStore::Layer> layers;
     std::string error;
-    if (!KzRegistryStore::Read(key.root, document, error)) return Fail(StoreFailure, error);
+    if (!KzRegistryStore::ReadLayers(key.root, layers, error)) return Fail(StoreFailure, error);
+    const KzRegDocument document = KzRegistryStore::Merged(layers);
+    const auto origin = [&](const std::string& valueName) {
+        return showOrigin ? "\t" + Origin(layers, key.path, valueName) : std::string();
+    };
     const kzreg::RegKey* found = document.FindKey(key.path);
     if (!found && !key.path.empty()) return Fail(NotFound, "no key " + key.Display());
     if (name) {
         const RegValue* value = document.FindValue(key.path, name);
         if (!value) return Fail(NotFound, "no value \"" + std::string(name) + "\" in " + key.Display());
-        std::printf("%s\n", DataText(*value).c_str());
+        std::printf("%s%s\n", DataText(*value).c_str(), origin(name).c_str());
         return Done;
     }
     std::printf("[%s]\n", key.Display().c_str());
     if (found)
         for (const RegValue& value : found->values)
-            std::printf("%s\t%s\t%s\n", value.name.empty() ? "@" : value.name.c_str(), TypeLabel(value.type).c_str(),
-                        DataText(value).c_str());
+            std::printf("%s\t%s\t%s%s\n", value.name.empty() ? "@" : value.name.c_str(), TypeLabel(value.type).c_str(),
+                        DataText(value).c_str(), origin(value.name).c_str());
     for (const kzreg::RegKey* sub : document.SubKeys(key.path))
         std::printf("[%s\\%s]\n", KzRegistryStore::RootName(key.root), sub->path.c_str());
     return Done;
@@ -210,6 +238,12 @@ int Delete(const KeyArgument& key, const char* name)
         error);
     if (written) return Done;
     if (!error.empty()) return Fail(StoreFailure, error);
+    std::vector<KzRegistryStore::Layer> layers;
+    if (KzRegistryStore::ReadLayers(key.root, layers, error))
+        for (const KzRegistryStore::Layer& layer : layers)
+            if (name ? layer.document.FindValue(key.path, name) != nullptr : layer.document.FindKey(key.path) != nullptr)
+                return Fail(NotFound, (name ? "\"" + std::string(name) + "\" in " : std::string()) + key.Display() +
+                                          " is a system-wide default from " + layer.path + ", which kzreg does not change");
     return Fail(NotFound, name ? "no value \"" + std::string(name) + "\" in " + key.Display()
                                : "no key " + key.Display());
 }
@@ -218,16 +252,24 @@ int Delete(const KeyArgument& key, const char* name)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) return Usage();
-    const std::string command = argv[1];
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" && argc == 2) return Help();
+    if (command == "--version" && argc == 2) {
+        std::printf("kzreg (Vistrel) %s\n", VISTREL_VERSION);
+        return Done;
+    }
+    if (command != "query" && command != "add" && command != "delete") return Usage();
+    const bool showOrigin = command == "query" && argc > 2 && std::strcmp(argv[2], "--origin") == 0;
+    const int first = showOrigin ? 3 : 2; // the key
+    if (argc <= first) return Usage();
     KeyArgument key;
     std::string error;
-    if (command != "query" && command != "add" && command != "delete") return Usage();
-    if (!ParseKey(argv[2], key, error)) return Fail(BadUsage, error);
+    if (!ParseKey(argv[first], key, error)) return Fail(BadUsage, error);
+    const int rest = argc - first - 1;
     try {
-        if (command == "query" && argc <= 4) return Query(key, argc == 4 ? argv[3] : nullptr);
-        if (command == "delete" && argc <= 4) return Delete(key, argc == 4 ? argv[3] : nullptr);
-        if (command == "add" && argc == 6) return Add(key, argv[3], argv[4], argv[5]);
+        if (command == "query" && rest <= 1) return Query(key, rest == 1 ? argv[first + 1] : nullptr, showOrigin);
+        if (command == "delete" && rest <= 1) return Delete(key, rest == 1 ? argv[first + 1] : nullptr);
+        if (command == "add" && rest == 3) return Add(key, argv[first + 1], argv[first + 2], argv[first + 3]);
     } catch (const std::exception& e) {
         return Fail(StoreFailure, e.what());
     }

@@ -1,69 +1,70 @@
 // vistrel-img: the image layer from the command line.
 //   vistrel-img info FILE
-//   vistrel-img convert IN OUT [bmp|gif|jpg|png|tif|tga|pcx|ico|wbmp]
+//   vistrel-img convert [--frame N] IN OUT [FORMAT]
 //   vistrel-img exif FILE
+//   vistrel-img formats
+#include "CodecTable.h"
 #include "Kzutil.h"
 #include "Picture.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
-struct FormatName {
-    const char* name;
-    ImageFormat format;
-};
-
-constexpr FormatName kFormatNames[] = {
-    {"bmp", ImageFormat::Bmp},  {"dib", ImageFormat::Bmp},  {"gif", ImageFormat::Gif},
-    {"jpg", ImageFormat::Jpg},  {"jpeg", ImageFormat::Jpg}, {"jpe", ImageFormat::Jpg},
-    {"png", ImageFormat::Png},  {"ico", ImageFormat::Ico},  {"tif", ImageFormat::Tif},
-    {"tiff", ImageFormat::Tif}, {"tga", ImageFormat::Tga},  {"pcx", ImageFormat::Pcx},
-    {"wbmp", ImageFormat::Wbmp}, {"wmf", ImageFormat::Wmf}, {"emf", ImageFormat::Wmf},
-};
-
-std::string Lower(std::string text)
+// "bmp|gif|jpg…": the formats we write, from the codec table.
+std::string WritableNames(const char* separator)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
+    std::string names;
+    for (const CodecEntry& entry : CodecTable()) {
+        if (!entry.writable) continue;
+        if (!names.empty()) names += separator;
+        names += entry.name;
+    }
+    return names;
 }
 
-ImageFormat FormatFromName(const std::string& name)
+void PrintUsage(std::FILE* out)
 {
-    const std::string lower = Lower(name);
-    for (const auto& entry : kFormatNames)
-        if (lower == entry.name) return entry.format;
-    return ImageFormat::Unknown;
-}
-
-ImageFormat FormatFromPath(const std::string& path)
-{
-    const auto slash = path.find_last_of("/\\");
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return ImageFormat::Unknown;
-    return FormatFromName(path.substr(dot + 1));
-}
-
-const char* FormatLabel(ImageFormat format)
-{
-    static const char* const labels[] = {"unknown", "bmp", "gif", "jpg", "png", "ico",
-                                         "tif",     "tga", "pcx", "wbmp", "wmf"};
-    const auto value = static_cast<std::uint32_t>(format);
-    return value < std::size(labels) ? labels[value] : "unknown";
+    std::fprintf(out,
+                 "usage: vistrel-img info FILE\n"
+                 "       vistrel-img convert [--frame N] IN OUT [%s]\n"
+                 "       vistrel-img exif FILE\n"
+                 "       vistrel-img formats\n"
+                 "       vistrel-img --help | --version\n",
+                 WritableNames("|").c_str());
 }
 
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: vistrel-img info FILE\n"
-                 "       vistrel-img convert IN OUT [bmp|gif|jpg|png|tif|tga|pcx|ico|wbmp]\n"
-                 "       vistrel-img exif FILE\n");
+    PrintUsage(stderr);
     return 2;
+}
+
+int Help()
+{
+    PrintUsage(stdout);
+    std::fputs("\n"
+               "info     print format, size, depth, resolution and frame count of FILE\n"
+               "convert  write IN in the format named last, else by OUT's extension; --frame N\n"
+               "         takes frame N (from 0) of a file of several images\n"
+               "exif     print the Exif report of a camera JPEG\n"
+               "formats  list the formats read (r) and written (w) with their file extensions\n"
+               "Exit status: 0 done, 1 the file could not be read or written, 2 wrong usage.\n",
+               stdout);
+    return 0;
+}
+
+// Also what the desktop entry's MIME types are made from.
+int Formats()
+{
+    for (const CodecEntry& entry : CodecTable())
+        if (entry.make) std::printf("%s\t%s\t%s\n", entry.name, entry.writable ? "rw" : "r", entry.extensions);
+    return 0;
 }
 
 int Fail(const char* path, const Picture& picture)
@@ -78,28 +79,57 @@ int Info(const char* path)
     Picture picture;
     errno = 0;
     if (!picture.Load(path, ImageFormat::Unknown)) return Fail(path, picture);
-    std::printf("format: %s\nwidth: %d\nheight: %d\nbits per pixel: %u\ndpi: %d x %d\nframes: %d\n",
-                FormatLabel(picture.GetType()), picture.GetWidth(), picture.GetHeight(), picture.GetBpp(),
-                picture.GetDpiX(), picture.GetDpiY(), picture.GetNumFrames());
+    std::printf("format: %s\nwidth: %d\nheight: %d\nbits per pixel: %u\ndpi: %d x %d\nframes: %d\npartial: %s\n",
+                FormatName(picture.GetType()), picture.GetWidth(), picture.GetHeight(), picture.GetBpp(),
+                picture.GetDpiX(), picture.GetDpiY(), picture.GetNumFrames(), picture.IsPartial() ? "yes" : "no");
     return 0;
 }
 
-int Convert(const char* in, const char* out, const char* formatName)
+// Frame 0 comes from loading by content; another frame is then asked of the format found.
+bool LoadFrame(Picture& picture, const char* path, int frame)
 {
-    const ImageFormat format = formatName ? FormatFromName(formatName) : FormatFromPath(out);
-    if (format == ImageFormat::Unknown || format == ImageFormat::Wmf) {
-        std::fprintf(stderr, "%s: cannot tell which format to write; name one of "
-                             "bmp gif jpg png tif tga pcx ico wbmp\n", out);
+    if (!picture.Load(path, FormatFromPath(path))) return false;
+    if (frame == 0) return true;
+    const ImageFormat format = picture.GetType();
+    const CodecEntry* entry = FindCodecEntry(format);
+    if (!entry || !entry->multiImage) {
+        picture.SetLastError("the format holds one image only");
+        return false;
+    }
+    Picture chosen(format);
+    chosen.SetFrame(frame);
+    if (!chosen.Load(path, format)) {
+        char reason[128];
+        std::snprintf(reason, sizeof reason, "no frame %d: the file holds %d", frame, chosen.GetNumFrames());
+        picture.SetLastError(reason);
+        return false;
+    }
+    picture = std::move(chosen);
+    return true;
+}
+
+int Convert(const char* in, const char* out, const char* formatName, int frame)
+{
+    const ImageFormat format = formatName ? FormatFromExtension(formatName) : FormatFromPath(out);
+    const CodecEntry* entry = FindCodecEntry(format);
+    if (!entry || !entry->writable) {
+        std::fprintf(stderr, "%s: cannot tell which format to write; name one of %s\n", out, WritableNames(" ").c_str());
         return 2;
     }
     Picture picture;
     errno = 0;
-    if (!picture.Load(in, FormatFromPath(in))) return Fail(in, picture);
+    if (!LoadFrame(picture, in, frame)) return Fail(in, picture);
     // JPEG holds colour or grey samples only: a colour palette is widened first, as the viewer does.
     if (format == ImageFormat::Jpg && picture.GetBpp() < 24 && !picture.IsGrayScale()) picture.IncreaseBpp(24);
     errno = 0;
     if (!picture.Save(out, format)) return Fail(out, picture);
     return 0;
+}
+
+bool ParseFrame(std::string_view text, int& frame)
+{
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), frame);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() && frame >= 0;
 }
 
 // What the Exif dialog says for each failure of CKzExifFile::Open (it shows texts for 5, 6, 7).
@@ -142,9 +172,24 @@ int Exif(const char* path)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return Help();
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vistrel-img (Vistrel) %s\n", VISTREL_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "formats") == 0) return Formats();
     if (argc == 3 && std::strcmp(argv[1], "info") == 0) return Info(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "exif") == 0) return Exif(argv[2]);
-    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "convert") == 0)
-        return Convert(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
+    if (argc >= 2 && std::strcmp(argv[1], "convert") == 0) {
+        int first = 2;
+        int frame = 0;
+        if (argc >= 4 && std::strcmp(argv[2], "--frame") == 0) {
+            if (!ParseFrame(argv[3], frame)) return Usage();
+            first = 4;
+        }
+        const int rest = argc - first;
+        if (rest == 2 || rest == 3)
+            return Convert(argv[first], argv[first + 1], rest == 3 ? argv[first + 2] : nullptr, frame);
+    }
     return Usage();
 }

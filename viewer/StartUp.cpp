@@ -36,8 +36,6 @@ private:
     void SetInstallFile(char (&path)[260], const char* name) const;
     void Warn(const char* format, platform::MessageIcon icon = platform::MessageIcon::Warning) const;
     void Debug(const std::string& text) const;
-    // The directory of the first "/t" that has an argument after it; null without one.
-    const std::string* ThumbnailDirectory() const;
     int RunThumbnailMode(const std::string& directory);
     int RunWindowMode();
     void LoadArgument(const char* path);
@@ -71,7 +69,7 @@ int StartUp::Run()
     m_builder.LoadTemplate();
     if (!m_builder.TemplateFileExists() && !m_builder.RestoreTemplate()) Warn(kNoTemplate);
 
-    if (const std::string* directory = ThumbnailDirectory()) return RunThumbnailMode(*directory);
+    if (const std::string* directory = FindThumbnailDirectory(m_arguments)) return RunThumbnailMode(*directory);
     return RunWindowMode();
 }
 
@@ -108,13 +106,6 @@ void StartUp::Debug(const std::string& text) const
     if (m_app.debugMode)
         m_desktop.ShowMessage(nullptr, "DEBUG", text.c_str(), platform::MessageIcon::Information,
                               platform::MessageButtons::Ok);
-}
-
-const std::string* StartUp::ThumbnailDirectory() const
-{
-    for (std::size_t i = 0; i + 1 < m_arguments.size(); ++i)
-        if (strcasecmp(m_arguments[i].c_str(), "/t") == 0) return &m_arguments[i + 1];
-    return nullptr;
 }
 
 int StartUp::RunThumbnailMode(const std::string& argument)
@@ -164,6 +155,13 @@ void StartUp::LoadArgument(const char* argument)
 }
 
 } // namespace
+
+const std::string* FindThumbnailDirectory(const std::vector<std::string>& arguments)
+{
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+        if (strcasecmp(arguments[i].c_str(), "/t") == 0) return &arguments[i + 1];
+    return nullptr;
+}
 
 int RunStartUp(const std::vector<std::string>& arguments, StartUpHost& host, ImageBrowser& browser,
                ThumbnailPageBuilder& builder)

@@ -36,6 +36,9 @@ public:
     virtual int RunEventLoop() = 0;
 };
 
+// The directory of the first "/t" (any case) that has an argument after it; null without one.
+const std::string* FindThumbnailDirectory(const std::vector<std::string>& arguments);
+
 // arguments: the command line without the program name. Returns the process's exit code: 1
 // only when the thumbnail page of "/t DIR" was built.
 int RunStartUp(const std::vector<std::string>& arguments, StartUpHost& host, ImageBrowser& browser,

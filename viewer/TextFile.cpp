@@ -1,5 +1,7 @@
 #include "TextFile.h"
 
+#include "ReplacingFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <utility>
@@ -7,38 +9,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-bool WriteAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        text.remove_prefix(std::size_t(n));
-    }
-    return true;
-}
-
-} // namespace
-
 bool ReplaceTextFile(const std::string& path, std::string_view text)
 {
     if (path.empty()) return false;
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return false;
-    // mkstemp makes the file private; a page or template is meant to be read by others too.
-    bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        // The caller reports why the write failed, not why the clean-up did.
-        const int reason = errno;
-        ::unlink(temporary.c_str());
-        errno = reason;
+    int error = 0;
+    {
+        ReplacingFile file(path);
+        if (file.Stream() && std::fwrite(text.data(), 1, text.size(), file.Stream()) == text.size() && file.Commit())
+            return true;
+        error = errno;
     }
-    return ok;
+    // The caller reports why the write failed, not how the temporary file was cleaned up.
+    errno = error;
+    return false;
 }
 
 bool ReadTextFile(const std::string& path, std::string& text, std::size_t limit)

@@ -56,7 +56,7 @@ bool IsKnownHeaderSize(std::uint32_t size)
 // Buffered byte source for the run-length decoders; -1 at the end of the input.
 class ByteSource {
 public:
-    explicit ByteSource(ByteStream& stream) : stream(stream) {}
+    explicit ByteSource(ByteStream& source) : stream(source) {}
 
     int Next()
     {
@@ -173,9 +173,12 @@ void BmpCodec::ReadIndexedPixels(ByteStream& in, const FileLayout& layout)
     const bool rle = layout.compression == kCompressionRle8 || layout.compression == kCompressionRle4;
     if (layout.compression != kCompressionNone && (!rle || layout.bitCount == 2))
         Fail("compression type not supported");
-    if (!SeekToPixels(in, layout.start, layout.dataOffset, unread * layout.PaletteEntrySize())) return;
+    if (!SeekToPixels(in, layout.start, layout.dataOffset, unread * layout.PaletteEntrySize())) {
+        info.partial = true;
+        return;
+    }
     if (layout.bitCount == 2) ReadTwoBitPixels(in);
-    else if (layout.compression == kCompressionNone) in.Read(info.pixels, 1, header.imageSize);
+    else if (layout.compression == kCompressionNone) ReadPixelBytes(in, info.pixels, header.imageSize);
     else DecodeRle(in, layout.compression == kCompressionRle4);
 }
 
@@ -185,7 +188,10 @@ void BmpCodec::ReadTwoBitPixels(ByteStream& in)
     const std::size_t width = std::size_t(header.width);
     std::vector<std::uint8_t> row(((width * 2 + 31) / 32) * 4);
     for (std::int32_t y = 0; y < header.height; ++y) {
-        if (in.Read(row.data(), 1, row.size()) != row.size()) return;
+        if (in.Read(row.data(), 1, row.size()) != row.size()) {
+            info.partial = true;
+            return;
+        }
         std::uint8_t* out = info.pixels + std::size_t(y) * info.rowStride;
         for (std::size_t x = 0; x < width; ++x) {
             const int index = (row[x / 4] >> (6 - 2 * (x & 3))) & 3;
@@ -217,24 +223,35 @@ void BmpCodec::ReadMaskedPixels(ByteStream& in, const FileLayout& layout)
         masks[2] = 0x0000FF;
     }
     const std::uint64_t tableBytes = layout.coloursUsed * std::uint64_t(layout.PaletteEntrySize());
-    if (!SeekToPixels(in, layout.start, layout.dataOffset, tableBytes)) return;
+    if (!SeekToPixels(in, layout.start, layout.dataOffset, tableBytes)) {
+        info.partial = true;
+        return;
+    }
 
     const std::size_t width = std::size_t(header.width);
     const std::size_t height = std::size_t(header.height);
     if (bits == 16) {
-        // The 16-bit rows are never longer than the 24-bit rows: widen them in place.
+        // The 16-bit rows are never longer than the 24-bit rows: widen them in place. Rows a
+        // short file does not deliver are zero, as they would be had they been read as zero.
         const std::size_t size = ((width + 1) / 2) * 4 * height;
-        in.Read(info.pixels, 1, size);
+        ReadPixelBytes(in, info.pixels, size);
         Expand16or32Bit(info.pixels, size, masks[0], masks[1], masks[2], 16);
         return;
     }
-    const std::size_t size = width * 4 * height;
-    // Cleared: rows a short file does not deliver stay black.
-    std::unique_ptr<std::uint8_t, decltype(&std::free)> buffer(
-        static_cast<std::uint8_t*>(std::calloc(size, 1)), &std::free);
-    if (!buffer) Fail("can't allocate memory");
-    in.Read(buffer.get(), 1, size);
-    Expand16or32Bit(buffer.get(), size, masks[0], masks[1], masks[2], 32);
+    // The scratch rows never outgrow what the file still holds; rows it does not deliver stay
+    // black in the cleared picture.
+    const std::size_t stride = width * 4;
+    const std::size_t size = std::min<std::uint64_t>(stride * height, std::uint64_t(in.Remaining()) + stride - 1) /
+                             stride * stride;
+    std::vector<std::uint8_t> rows(size);
+    ReadPixelBytes(in, rows.data(), size);
+    if (size < stride * height) info.partial = true;
+    ExpandMaskedRows(rows.data(), size, masks[0], masks[1], masks[2], 32);
+}
+
+void BmpCodec::ReadPixelBytes(ByteStream& in, std::uint8_t* target, std::size_t size)
+{
+    if (in.Read(target, 1, size) != size) info.partial = true;
 }
 
 void BmpCodec::DecodeRle(ByteStream& in, bool fourBit)
@@ -260,11 +277,14 @@ void BmpCodec::DecodeRle(ByteStream& in, bool fourBit)
         byte = (column & 1) ? std::uint8_t((byte & 0xF0) | value) : std::uint8_t((byte & 0x0F) | (value << 4));
     };
 
+    // The input ran out before the end-of-bitmap code.
+    auto MarkCut = [this] { info.partial = true; };
+
     // Once y passes the last row nothing more can be written; the input also ends the image.
     while (y < height) {
         const int count = source.Next();
         const int value = source.Next();
-        if (count < 0 || value < 0) return;
+        if (count < 0 || value < 0) return MarkCut();
         if (count > 0) {
             if (!fourBit && y * stride + x < total) {
                 const std::int64_t offset = y * stride + x;
@@ -283,13 +303,13 @@ void BmpCodec::DecodeRle(ByteStream& in, bool fourBit)
         } else if (value == 2) {
             const int dx = source.Next();
             const int dy = source.Next();
-            if (dx < 0 || dy < 0) return;
+            if (dx < 0 || dy < 0) return MarkCut();
             x += dx;
             y += dy;
         } else if (!fourBit) {
             for (int i = 0; i < value; ++i) {
                 const int byte = source.Next();
-                if (byte < 0) return;
+                if (byte < 0) return MarkCut();
                 put(x + i, byte);
             }
             x += value;
@@ -298,7 +318,7 @@ void BmpCodec::DecodeRle(ByteStream& in, bool fourBit)
             const int bytes = (value + 1) / 2;
             for (int i = 0; i < bytes; ++i) {
                 const int byte = source.Next();
-                if (byte < 0) return;
+                if (byte < 0) return MarkCut();
                 put(x + 2 * i, byte >> 4);
                 if (2 * i + 1 < value) put(x + 2 * i + 1, byte & 0x0F);
             }
@@ -351,7 +371,9 @@ bool BmpCodec::Decode(ByteStream& in)
             if (layout.compression != kCompressionNone) Fail("unknown compression");
             const std::uint64_t tableBytes = layout.coloursUsed * std::uint64_t(layout.PaletteEntrySize());
             if (SeekToPixels(in, layout.start, layout.dataOffset, tableBytes))
-                in.Read(info.pixels, 1, header.imageSize);
+                ReadPixelBytes(in, info.pixels, header.imageSize);
+            else
+                info.partial = true;
             break;
         }
         default:

@@ -19,4 +19,6 @@ private:
     void ReadTwoBitPixels(ByteStream& in);
     void ReadMaskedPixels(ByteStream& in, const FileLayout& layout);
     void DecodeRle(ByteStream& in, bool fourBit);
+    // Reads pixel bytes; a short read marks the picture partial.
+    void ReadPixelBytes(ByteStream& in, std::uint8_t* target, std::size_t size);
 };

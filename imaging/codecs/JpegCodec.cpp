@@ -13,11 +13,12 @@
 // libjpeg's standard error manager whose exit formats the message into the picture's
 // lastError and jumps back into Decode or Encode.
 struct JpegErrorManager : jpeg_error_mgr {
-    explicit JpegErrorManager(char* message) : message(message)
+    explicit JpegErrorManager(char* messageBuffer) : message(messageBuffer)
     {
         jpeg_std_error(this);
         error_exit = ExitByJump;
-        // Warnings (a cut file, bad data) are recovered from; the image layer writes no log.
+        // Warnings (a cut file, bad data) are recovered from and not printed: a cut file is marked
+        // partial instead.
         output_message = [](j_common_ptr) {};
     }
 
@@ -96,7 +97,7 @@ bool JpegCodec::Decompress(jpeg_decompress_struct& cinfo, JpegErrorManager& erro
     jpeg_read_header(&cinfo, TRUE);
     // libjpeg-turbo writes blue-green-red itself, straight into the picture's rows.
     if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
-    if (std::uint64_t(cinfo.image_width) * cinfo.image_height > Picture::kMaxPixels) {
+    if (!Picture::FitsCeiling(cinfo.image_width, cinfo.image_height)) {
         SetLastError("JPEG image too large");
         std::longjmp(errors.jump, 1);
     }
@@ -129,6 +130,7 @@ bool JpegCodec::Decompress(jpeg_decompress_struct& cinfo, JpegErrorManager& erro
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    info.partial = bridge.InputWasCut();
     return true;
 }
 

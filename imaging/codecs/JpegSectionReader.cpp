@@ -29,6 +29,13 @@ constexpr int kLastFormat = 12;
 // not a camera's.
 constexpr int kMaxDirectoryDepth = 32;
 
+// The two notes the section reader prints are part of its known behaviour, which scripts may
+// read: the only text the image layer ever writes, and so kept in one place.
+void PrintNote(const char* text)
+{
+    std::fputs(text, stdout);
+}
+
 } // namespace
 
 bool JpegSectionReader::Problem(const char* text)
@@ -47,7 +54,7 @@ bool JpegSectionReader::ReadSections(ByteStream& in)
             marker = in.GetC();
             if (marker != 0xFF) break;
             if (padding >= 6) {
-                std::fputs("too many padding bytes\n", stdout);
+                PrintNote("too many padding bytes\n");
                 return false;
             }
         }
@@ -70,7 +77,7 @@ bool JpegSectionReader::ReadSections(ByteStream& in)
             sections.push_back(std::move(section));
             return true;
         case kEndOfImage:
-            std::fputs("No image in jpeg!\n", stdout);
+            PrintNote("No image in jpeg!\n");
             return false;
         case kApp1:
             if (data.size() >= 4 && std::memcmp(data.data(), "Exif", 4) == 0) {

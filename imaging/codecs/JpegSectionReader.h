@@ -23,7 +23,7 @@ class JpegSectionReader {
 public:
     static constexpr std::size_t kMaxSections = 20;
 
-    explicit JpegSectionReader(ExifSummary& summary) : summary(summary) {}
+    explicit JpegSectionReader(ExifSummary& result) : summary(result) {}
 
     // Reads from the stream's position; true when the start of the compressed data was reached.
     bool ReadSections(ByteStream& in);

@@ -42,6 +42,7 @@ boolean JpegStreamBridge::FillInputBuffer(j_decompress_ptr cinfo)
         if (self.startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
         // A cut-off file decodes to its end: libjpeg fills the missing rows itself.
         WARNMS(cinfo, JWRN_JPEG_EOF);
+        self.inputCut = true;
         self.buffer[0] = 0xFF;
         self.buffer[1] = JPEG_EOI;
         count = 2;

@@ -11,13 +11,15 @@ class ByteStream;
 
 class JpegStreamBridge {
 public:
-    explicit JpegStreamBridge(ByteStream& stream) : stream(stream) {}
+    explicit JpegStreamBridge(ByteStream& bytes) : stream(bytes) {}
     JpegStreamBridge(const JpegStreamBridge&) = delete;
     JpegStreamBridge& operator=(const JpegStreamBridge&) = delete;
 
     // The bridge must outlive the libjpeg object it is attached to.
     void AttachTo(jpeg_decompress_struct& cinfo);
     void AttachTo(jpeg_compress_struct& cinfo);
+    // The file ended before its end marker: the rows after that point were filled in, not read.
+    bool InputWasCut() const { return inputCut; }
 
 private:
     static constexpr std::size_t kBufferSize = 4096;
@@ -45,4 +47,5 @@ private:
     Destination destination;
     std::array<JOCTET, kBufferSize> buffer{};
     bool startOfFile = true;
+    bool inputCut = false;
 };

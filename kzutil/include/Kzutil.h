@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+// The version the loaded library was built as ("0.1.0"); a program may have been built against
+// another.
+KZUTIL_API const char* KzutilVersion();
+
 // ============================================================================================
 // Strings and paths
 // ============================================================================================

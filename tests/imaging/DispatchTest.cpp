@@ -104,9 +104,6 @@ TEST_F(Dispatch, TryOrderIsFixed)
                                                ImageFormat::Gif, ImageFormat::Png, ImageFormat::Tif,
                                                ImageFormat::Tga, ImageFormat::Pcx, ImageFormat::Wbmp,
                                                ImageFormat::Wmf};
-    const auto order = DecodeTryOrder();
-    EXPECT_EQ(std::vector<ImageFormat>(order.begin(), order.end()), expected);
-
     MemoryStream stream;
     Fill(stream, {0xFF, 1, 1, 0});
     Picture picture(3, 3, 8);
@@ -114,6 +111,26 @@ TEST_F(Dispatch, TryOrderIsFixed)
     EXPECT_EQ(fakeLog.tried, expected);
     EXPECT_STREQ(picture.GetLastError(), "Decode: Unknown or wrong format");
     EXPECT_EQ(picture.GetWidth(), 3) << "a failed decode leaves the image as it was";
+}
+
+TEST(CodecTable, NamesAndExtensionsFindTheirFormat)
+{
+    const struct {
+        const char* text;
+        ImageFormat format;
+    } cases[] = {
+        {"bmp", ImageFormat::Bmp}, {"DIB", ImageFormat::Bmp},  {"jpeg", ImageFormat::Jpg}, {"JPG", ImageFormat::Jpg},
+        {"jif", ImageFormat::Jpg}, {"tiff", ImageFormat::Tif}, {"cur", ImageFormat::Ico},  {"emf", ImageFormat::Wmf},
+        {"wbmp", ImageFormat::Wbmp}, {"", ImageFormat::Unknown}, {"bm", ImageFormat::Unknown},
+        {"jpg jpeg", ImageFormat::Unknown},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatFromExtension(c.text), c.format) << c.text;
+    EXPECT_EQ(FormatFromPath("dir.png/photo.JPEG"), ImageFormat::Jpg);
+    EXPECT_EQ(FormatFromPath("dir.png/photo"), ImageFormat::Unknown);
+    for (const CodecEntry& entry : CodecTable()) EXPECT_EQ(FormatFromExtension(entry.name), entry.format);
+    EXPECT_STREQ(FormatName(ImageFormat::Tga), "tga");
+    EXPECT_STREQ(FormatName(static_cast<ImageFormat>(11)), "unknown");
+    EXPECT_EQ(CreateCodec(static_cast<ImageFormat>(11)), nullptr);
 }
 
 TEST_F(Dispatch, UnknownFormatRewindsToTheStartingPositionBetweenAttempts)

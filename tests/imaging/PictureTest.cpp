@@ -414,3 +414,46 @@ TEST(PictureExpand, ThirtyTwoBitTakesBlueGreenRed)
 }
 
 } // namespace
+
+TEST(PictureLifetime, MovedFromPictureIsLikeANewOne)
+{
+    Picture source(4, 4, 8, ImageFormat::Png);
+    source.SetTransparentIndex(3);
+    source.SetJpegQuality(90);
+    source.SetDpiX(300);
+    source.SetPartial(true);
+    Picture moved(std::move(source));
+    EXPECT_TRUE(moved.IsPartial());
+    EXPECT_EQ(moved.GetTransparentIndex(), 3);
+
+    const Picture fresh;
+    const auto expectFresh = [&fresh](const Picture& picture) {
+        EXPECT_FALSE(picture.IsValid());
+        EXPECT_EQ(picture.GetTransparentIndex(), fresh.GetTransparentIndex());
+        EXPECT_EQ(picture.GetJpegQuality(), fresh.GetJpegQuality());
+        EXPECT_EQ(picture.GetDpiX(), fresh.GetDpiX());
+        EXPECT_EQ(picture.GetDpiY(), fresh.GetDpiY());
+        EXPECT_FALSE(picture.IsPartial());
+    };
+    expectFresh(source);
+    source = std::move(moved);
+    expectFresh(moved);
+    EXPECT_EQ(source.GetTransparentIndex(), 3);
+    ASSERT_NE(moved.Create(2, 2, 8), nullptr);
+    EXPECT_EQ(moved.GetTransparentIndex(), -1);
+}
+
+TEST(PictureLifetime, CeilingIsASettingOfTheImageLayer)
+{
+    const std::uint64_t kept = Picture::GetMaxPixels();
+    Picture::SetMaxPixels(100);
+    Picture picture;
+    EXPECT_EQ(picture.Create(10, 11, 24), nullptr);
+    EXPECT_STREQ(picture.GetLastError(), "Create: image too large");
+    EXPECT_NE(picture.Create(10, 10, 24), nullptr);
+    EXPECT_FALSE(Picture::FitsCeiling(101, 1));
+    EXPECT_FALSE(Picture::FitsCeiling(0, 5));
+    Picture::SetMaxPixels(kept);
+    EXPECT_TRUE(Picture::FitsCeiling(16384, 16384));
+    EXPECT_FALSE(Picture::FitsCeiling(16384, 16385));
+}

@@ -2,48 +2,14 @@
 #include "Kzutil.h"
 #include "RegistryTestSupport.h"
 
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
-namespace {
-
-struct Result {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ShellQuote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-} // namespace
+using Result = KzregResult;
 
 class Kzreg : public RegistryTest {
 protected:
-    Result Run(const std::vector<std::string>& args)
-    {
-        const std::string errFile = store.file("stderr.txt");
-        std::string command = ShellQuote(KZREG_PATH);
-        for (const std::string& arg : args) command += ' ' + ShellQuote(arg);
-        command += " 2>" + ShellQuote(errFile);
-        Result result;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return result;
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
-        const int status = pclose(pipe);
-        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const auto err = testsupport::ReadFile(errFile);
-        result.err.assign(err.begin(), err.end());
-        return result;
-    }
+    Result Run(const std::vector<std::string>& args) { return RunKzreg(args, store); }
 };
 
 TEST_F(Kzreg, AddAndQueryRoundTripAllThreeTypes)
@@ -101,6 +67,9 @@ TEST_F(Kzreg, WrongUsageExplainsItself)
         {"list", "HKCU\\K"},
         {"add", "HKCU\\K", "n", "dword"},
         {"query", "HKCU\\K", "n", "extra"},
+        {"--frobnicate"},
+        {"--help", "extra"},
+        {"query", "--origin"},
     };
     for (const auto& args : cases) {
         const Result result = Run(args);
@@ -128,6 +97,17 @@ TEST_F(Kzreg, WrongUsageExplainsItself)
         EXPECT_NE(result.err.find(b.message), std::string::npos) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(StoreFile()));
+}
+
+TEST_F(Kzreg, HelpAndVersionGoToStandardOutput)
+{
+    const Result help = Run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("usage: kzreg query [--origin]", 0), 0u) << help.out;
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "kzreg (Vistrel) " VISTREL_VERSION "\n");
 }
 
 TEST_F(Kzreg, UnwritableStoreIsExitCode3)

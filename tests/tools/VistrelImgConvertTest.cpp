@@ -1,12 +1,16 @@
-// vistrel-img convert between BMP, JPEG and PNG.
+// vistrel-img convert between BMP, JPEG and PNG, and its command-line conventions.
+#include "CodecTable.h"
 #include "ExternalDecoder.h"
 #include "Picture.h"
 #include "TestSupport.h"
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,7 +39,72 @@ int WorstDistance(const Picture& a, const Picture& b)
     return worst;
 }
 
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+ToolRun RunTool(const std::string& arguments, const testsupport::TempDir& dir)
+{
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string command = testsupport::ShellQuote(VISTREL_IMG) + " " + arguments + " 2>" + testsupport::ShellQuote(errFile);
+    ToolRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto err = testsupport::ReadFile(errFile);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
 } // namespace
+
+TEST(VistrelImgCommandLine, HelpVersionFormatsAndWrongUsage)
+{
+    testsupport::TempDir dir;
+    struct Case {
+        const char* arguments;
+        int status;
+        std::string outStart;
+        std::string errStart;
+    };
+    const Case cases[] = {
+        {"--help", 0, "usage: vistrel-img info FILE\n", ""},
+        {"--version", 0, "vistrel-img (Vistrel) " VISTREL_VERSION "\n", ""},
+        {"--frobnicate", 2, "", "usage: vistrel-img info FILE\n"},
+        {"--help extra", 2, "", "usage: "},
+        {"info", 2, "", "usage: "},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = RunTool(c.arguments, dir);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart) << c.arguments;
+        EXPECT_EQ(run.out.empty(), c.outStart.empty()) << c.arguments;
+        EXPECT_EQ(run.err.substr(0, c.errStart.size()), c.errStart) << c.arguments;
+        EXPECT_EQ(run.err.empty(), c.errStart.empty()) << c.arguments;
+    }
+
+    // formats: every row with a codec, each extension leading back to its row.
+    const ToolRun formats = RunTool("formats", dir);
+    EXPECT_EQ(formats.status, 0);
+    std::istringstream lines(formats.out);
+    std::vector<std::string> listed;
+    for (std::string name, access, extensions; std::getline(lines, name, '\t') && std::getline(lines, access, '\t') &&
+                                                std::getline(lines, extensions);) {
+        listed.push_back(name);
+        std::istringstream words(extensions);
+        for (std::string extension; words >> extension;)
+            EXPECT_STREQ(FormatName(FormatFromExtension(extension)), name.c_str()) << extension;
+    }
+    std::vector<std::string> withCodec;
+    for (const CodecEntry& entry : CodecTable())
+        if (CreateCodec(entry.format)) withCodec.push_back(entry.name);
+    EXPECT_EQ(listed, withCodec);
+}
 
 TEST(VistrelImgConvert, RoundTripsBetweenBmpJpegAndPng)
 {

@@ -44,13 +44,13 @@ protected:
 
 TEST_F(ViewerSettingsTest, NotInstalledGivesDefaults)
 {
-    ViewerSettings store;
-    EXPECT_FALSE(store.IsInstalled());
-    EXPECT_EQ(store.Get(settings::ThumbColumns), 6);
-    EXPECT_EQ(store.Get(settings::ShowMenuAndStatusToolbar), 1);
-    EXPECT_FALSE(store.Write(settings::DrawBorder, 1));
+    ViewerSettings settingsStore;
+    EXPECT_FALSE(settingsStore.IsInstalled());
+    EXPECT_EQ(settingsStore.Get(settings::ThumbColumns), 6);
+    EXPECT_EQ(settingsStore.Get(settings::ShowMenuAndStatusToolbar), 1);
+    EXPECT_FALSE(settingsStore.Write(settings::DrawBorder, 1));
     char path[260] = "kept";
-    EXPECT_FALSE(store.Read(settings::InstallPath, path, sizeof path));
+    EXPECT_FALSE(settingsStore.Read(settings::InstallPath, path, sizeof path));
     EXPECT_STREQ(path, "kept");
 }
 
@@ -60,28 +60,28 @@ TEST_F(ViewerSettingsTest, ReadsWritesAndIgnoresWhatDoesNotFit)
     ASSERT_TRUE(CKzRegistry::SetValueInt(kUser, kAppKey, "ThumbWidth", 0));
     ASSERT_TRUE(CKzRegistry::SetValueInt(kUser, kAppKey, "ThumbHeight", 80));
     ASSERT_TRUE(CKzRegistry::SetValueString(kUser, kAppKey, "DrawBorder", "1"));
-    ViewerSettings store;
-    ASSERT_TRUE(store.IsInstalled());
-    EXPECT_EQ(store.Get(settings::ThumbWidth), 120);
-    EXPECT_EQ(store.Get(settings::ThumbHeight), 80);
-    EXPECT_EQ(store.Get(settings::DrawBorder), 0);
-    EXPECT_TRUE(store.Write(settings::DrawBorder, 1));
-    EXPECT_EQ(store.Get(settings::DrawBorder), 1);
-    EXPECT_EQ(store.Get(settings::WindowPosX), platform::kDefaultPosition);
+    ViewerSettings settingsStore;
+    ASSERT_TRUE(settingsStore.IsInstalled());
+    EXPECT_EQ(settingsStore.Get(settings::ThumbWidth), 120);
+    EXPECT_EQ(settingsStore.Get(settings::ThumbHeight), 80);
+    EXPECT_EQ(settingsStore.Get(settings::DrawBorder), 0);
+    EXPECT_TRUE(settingsStore.Write(settings::DrawBorder, 1));
+    EXPECT_EQ(settingsStore.Get(settings::DrawBorder), 1);
+    EXPECT_EQ(settingsStore.Get(settings::WindowPosX), platform::kDefaultPosition);
 
     char path[260] = {};
-    ASSERT_TRUE(store.Read(settings::InstallPath, path, sizeof path));
+    ASSERT_TRUE(settingsStore.Read(settings::InstallPath, path, sizeof path));
     EXPECT_STREQ(path, "/opt/vistrel/lib/vistrel");
 
     // A value the user made longer than a path buffer is treated as missing, never cut or copied past it.
     const std::string longPath = "/" + std::string(60000, 'p');
     ASSERT_TRUE(CKzRegistry::SetValueString(kUser, kAppKey, "InstallPath", longPath.c_str()));
     std::strcpy(path, "kept");
-    EXPECT_FALSE(store.Read(settings::InstallPath, path, sizeof path));
+    EXPECT_FALSE(settingsStore.Read(settings::InstallPath, path, sizeof path));
     EXPECT_STREQ(path, "kept");
     const std::string fits(259, 'f');
     ASSERT_TRUE(CKzRegistry::SetValueString(kUser, kAppKey, "InstallPath", fits.c_str()));
-    ASSERT_TRUE(store.Read(settings::InstallPath, path, sizeof path));
+    ASSERT_TRUE(settingsStore.Read(settings::InstallPath, path, sizeof path));
     EXPECT_EQ(std::string(path), fits);
-    EXPECT_FALSE(store.Read(settings::InstallPath, path, 259));
+    EXPECT_FALSE(settingsStore.Read(settings::InstallPath, path, 259));
 }

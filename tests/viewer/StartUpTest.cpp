@@ -1,6 +1,7 @@
 #include "StartUp.h"
 
 #include "FakePlatform.h"
+#include "ProgramOptions.h"
 #include "ImageBrowser.h"
 #include "Kzutil.h"
 #include "Picture.h"
@@ -10,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -346,6 +349,50 @@ TEST_F(StartUpTest, DebugModeReportsEachStep)
     for (const auto& box : host.desktop.messages) {
         EXPECT_EQ(box.caption, "DEBUG");
         EXPECT_EQ(box.icon, platform::MessageIcon::Information);
+    }
+}
+
+// What a stream received, read back from its start.
+std::string Contents(std::FILE* file)
+{
+    std::string text;
+    std::rewind(file);
+    for (int c; (c = std::fgetc(file)) != EOF;) text += char(c);
+    return text;
+}
+
+TEST(ProgramOptions, HelpVersionAndUnknownOptionsBeforeStartUp)
+{
+    struct Case {
+        std::vector<std::string> arguments;
+        std::optional<int> status;
+        std::string outStart; // what standard output begins with
+        std::string errStart;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "usage: vistrel [FILE | FOLDER]\n", ""},
+        {{"--version", "ignored"}, 0, "vistrel (Vistrel) " VISTREL_VERSION "\nlibKzutil " VISTREL_VERSION "\n", ""},
+        {{"--frobnicate"}, 2, "", "vistrel: unknown option '--frobnicate'\nusage: vistrel"},
+        // The thumbnail switch wins wherever it stands, and only the first argument can be an option.
+        {{"--help", "/t", "pics"}, std::nullopt, "", ""},
+        {{"/T", "--frobnicate"}, std::nullopt, "", ""},
+        {{"photo.jpg", "--help"}, std::nullopt, "", ""},
+        {{"-x.jpg"}, std::nullopt, "", ""},
+        {{}, std::nullopt, "", ""},
+    };
+    for (const Case& c : cases) {
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        ASSERT_TRUE(out && err);
+        EXPECT_EQ(RunProgramOptions(c.arguments, out, err), c.status) << c.arguments.size();
+        const std::string outText = Contents(out);
+        const std::string errText = Contents(err);
+        EXPECT_EQ(outText.substr(0, c.outStart.size()), c.outStart);
+        EXPECT_EQ(c.outStart.empty(), outText.empty());
+        EXPECT_EQ(errText.substr(0, c.errStart.size()), c.errStart);
+        EXPECT_EQ(c.errStart.empty(), errText.empty());
+        std::fclose(out);
+        std::fclose(err);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "Picture.h"
 #include "ThumbnailPageBuilder.h"
 #include "TestSupport.h"
+#include "TextFile.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -339,15 +341,26 @@ TEST_F(ThumbnailPageTest, MixedFolderGivesAPageWhoseLinksAllResolve)
     EXPECT_EQ(alts, expected);
 }
 
-TEST_F(ThumbnailPageTest, SevenImagesInSixColumnsWithTheBuiltInTemplate)
+TEST_F(ThumbnailPageTest, EightOfNineImagesInSixColumnsWithTheBuiltInTemplate)
 {
-    for (int i = 1; i <= 7; ++i) WriteImage("p" + std::to_string(i) + ".bmp", 40, 30);
+    for (int i = 1; i <= 6; ++i) WriteImage("p" + std::to_string(i) + ".bmp", 40, 30);
+    WriteImage("wide.bmp", 400, 300);
+    WriteImage("square.bmp", 50, 50);
+    WriteBroken("broken.bmp");
     builder.LoadTemplate();
     ASSERT_TRUE(Build());
+    EXPECT_EQ(desktop.LastCursor(), platform::CursorShape::Arrow);
     const std::string page = Page();
     const std::string dir = photos.path().string();
     EXPECT_NE(page.find("<title>" + dir + "</title>"), std::string::npos);
-    EXPECT_EQ(CountOf(page, "thumbimage\"><a"), 7);
+    EXPECT_NE(page.find("<table class=\"thumbnails\" width=\"100%\">\n<tr>\n"), std::string::npos);
+    EXPECT_NE(page.find("\t<td class=\"thumbimage\"><a href=\"p1.bmp\"><img src=\"thumbs_vistrel/p1.jpg\" "
+                        "alt=\"p1.bmp\" border=\"0\"></a></td>\n"),
+              std::string::npos);
+    EXPECT_EQ(CountOf(page, "thumbimage\"><a"), 8);
+    EXPECT_EQ(page.find("broken"), std::string::npos);
+    EXPECT_EQ(LoadPicture(Thumbs() / "wide.jpg").GetHeight(), 90);
+    EXPECT_EQ(LoadPicture(Thumbs() / "square.jpg").GetHeight(), 120);
 
     if (!HavePython()) GTEST_SKIP() << "python3 is needed to check the page";
     int status = -1;
@@ -356,7 +369,8 @@ TEST_F(ThumbnailPageTest, SevenImagesInSixColumnsWithTheBuiltInTemplate)
         if (line.rfind("row ", 0) == 0 || line.rfind("broken", 0) == 0 || line.rfind("error", 0) == 0)
             rows.push_back(line);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(rows, (std::vector<std::string>{"row 6", "row 6", "row 1", "row 1"}));
+    // The broken file, first by name, keeps its place in the first row, empty.
+    EXPECT_EQ(rows, (std::vector<std::string>{"row 5", "row 5", "row 3", "row 3"}));
 }
 
 TEST_F(ThumbnailPageTest, EmptyMissingOrImagelessFoldersGiveNothing)
@@ -415,4 +429,21 @@ TEST_F(ThumbnailPageTest, PagesBeyondSixtyFourKilobytesAreWrittenWhole)
     EXPECT_EQ(page.substr(page.size() - 7), "\n%d end");
     EXPECT_EQ(CountOf(page, "%d.bmp</td>"), 120);
     EXPECT_EQ(page.find('\r'), std::string::npos);
+}
+
+// The template and the page are replaced like every other file the program writes.
+TEST(TextFileWrite, KeepsTheFilesModeAndFollowsALink)
+{
+    testsupport::TempDir dir;
+    const std::string real = dir.file("template.html");
+    const std::string link = dir.file("link.html");
+    testsupport::WriteFile(real, std::string("old"));
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(ReplaceTextFile(link, "new text"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadText(real), "new text");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(ReplaceTextFile(dir.file("no-folder/page.html"), "x"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }

@@ -7,7 +7,7 @@
 
 namespace qtui {
 
-ImageView::ImageView(ImageBrowser& browser, QWidget* parent) : QWidget(parent), browser(browser)
+ImageView::ImageView(ImageBrowser& shown, QWidget* parent) : QWidget(parent), browser(shown)
 {
     // Every paint covers the whole area, so nothing needs erasing first.
     setAttribute(Qt::WA_OpaquePaintEvent);

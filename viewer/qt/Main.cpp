@@ -2,10 +2,13 @@
 // else the console, where only the thumbnail mode can work.
 #include "ConsoleHost.h"
 #include "ImageBrowser.h"
+#include "ProgramOptions.h"
 #include "QtStartUpHost.h"
 #include "ThumbnailPageBuilder.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,7 @@ int main(int argc, char** argv)
 {
     // Copied before Qt takes its own options out of argv.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (const std::optional<int> status = RunProgramOptions(arguments, stdout, stderr)) return *status;
     if (!HasDisplay()) {
         ConsoleHost host;
         return Run(arguments, host);

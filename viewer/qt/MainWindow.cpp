@@ -33,10 +33,10 @@ QPoint UsableOrigin()
 
 } // namespace
 
-MainWindow::MainWindow(platform::Desktop& desktop, ImageBrowser& browser, bool menuAndStatus)
+MainWindow::MainWindow(platform::Desktop& screen, ImageBrowser& browser, bool menuAndStatus)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      desktop(desktop)
+      desktop(screen)
 {
     setWindowTitle(QString::fromLatin1(settings::kAppName));
     setWindowIcon(QIcon(QStringLiteral(":/vistrel/vistrel.png")));

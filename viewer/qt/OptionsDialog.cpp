@@ -22,7 +22,7 @@ namespace {
 // stays within 1 .. limit, while a value stored beyond the limit is still shown as it is.
 class ThumbSpinBox : public QSpinBox {
 public:
-    ThumbSpinBox(int limit, QWidget* parent) : QSpinBox(parent), limit(limit)
+    ThumbSpinBox(int largest, QWidget* parent) : QSpinBox(parent), limit(largest)
     {
         setRange(options::kThumbMinimum, INT_MAX);
         setAccelerated(true);

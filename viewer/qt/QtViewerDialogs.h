@@ -10,7 +10,7 @@ namespace qtui {
 
 class QtViewerDialogs : public ViewerDialogs {
 public:
-    explicit QtViewerDialogs(QWidget* owner) : owner(owner) {}
+    explicit QtViewerDialogs(QWidget* window) : owner(window) {}
 
     bool AskOpenFile(const char* filter, const char* initialDir, char* path) override;
     bool AskSaveFile(const char* filter, const char* initialDir, char* path, int& filterIndex) override;

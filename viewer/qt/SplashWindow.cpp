@@ -36,8 +36,8 @@ QFont CellHeightFont(int height)
 
 } // namespace
 
-SplashWindow::SplashWindow(splash::SplashScreen& splash)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), splash(splash)
+SplashWindow::SplashWindow(splash::SplashScreen& content)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), splash(content)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);

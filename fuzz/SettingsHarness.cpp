@@ -1,12 +1,13 @@
-// libFuzzer target: the settings store's REGEDIT4 reader on arbitrary file contents. Whatever
-// it reads must be written so that it reads back whole and unchanged.
+// Whatever the settings file reader takes from an input must be written so that it reads back
+// whole and unchanged.
+#include "FuzzTargets.h"
+
 #include "KzRegDocument.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+void FuzzSettingsDocument(const std::uint8_t* data, std::size_t size)
 {
     const std::string root = "HKEY_CURRENT_USER";
     kzreg::KzRegDocument document;
@@ -14,5 +15,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = document.Format(root);
     kzreg::KzRegDocument again;
     if (!again.Parse(written, root) || again.Format(root) != written) std::abort();
-    return 0;
 }

@@ -1,0 +1,42 @@
+# Writes the desktop entry with the MIME types of every format the program reads, so that file
+# managers offer it for exactly those files. The formats and their extensions come from the codec
+# table (`vistrel-img formats`); the shared MIME database, which file managers use to tell a
+# file's type, turns each extension into a type.
+#   cmake -DFORMATS=list.txt -DTEMPLATE=vistrel.desktop.in -DOUTPUT=vistrel.desktop
+#         [-DMIME_GLOBS=/usr/share/mime/globs2] -P DesktopEntry.cmake
+if(NOT MIME_GLOBS)
+  set(MIME_GLOBS /usr/share/mime/globs2)
+endif()
+if(NOT EXISTS "${MIME_GLOBS}")
+  message(FATAL_ERROR "No shared MIME database at ${MIME_GLOBS} (Debian package shared-mime-info)")
+endif()
+file(STRINGS "${MIME_GLOBS}" globs REGEX "^[0-9]+:[^:]+:\\*\\.[^:*?\\[]+$")
+file(STRINGS "${FORMATS}" formats)
+set(types "")
+foreach(line IN LISTS formats)
+  string(REPLACE "\t" ";" fields "${line}")
+  list(GET fields 0 name)
+  list(GET fields 2 extensions)
+  string(REPLACE " " ";" extensions "${extensions}")
+  set(found "")
+  foreach(extension IN LISTS extensions)
+    foreach(glob IN LISTS globs)
+      # weight:type:*.ext, the extension compared ignoring case as the database does by default
+      string(REGEX REPLACE "^[0-9]+:([^:]+):\\*\\.(.*)$" "\\1;\\2" parts "${glob}")
+      list(GET parts 1 globExtension)
+      string(TOLOWER "${globExtension}" globExtension)
+      if(globExtension STREQUAL extension)
+        list(GET parts 0 type)
+        list(APPEND found ${type})
+      endif()
+    endforeach()
+  endforeach()
+  if(NOT found)
+    message(FATAL_ERROR "The shared MIME database knows none of the extensions of ${name}: ${extensions}")
+  endif()
+  list(APPEND types ${found})
+endforeach()
+list(REMOVE_DUPLICATES types)
+list(JOIN types ";" VISTREL_MIME_TYPES)
+set(VISTREL_MIME_TYPES "${VISTREL_MIME_TYPES};")
+configure_file("${TEMPLATE}" "${OUTPUT}" @ONLY)

@@ -1,0 +1,6 @@
+#include "Kzutil.h"
+
+const char* KzutilVersion()
+{
+    return VISTREL_VERSION;
+}
