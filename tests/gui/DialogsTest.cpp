@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,7 +17,9 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 
 using guitest::WhenShown;
 using qtui::ExifDialog;
@@ -170,6 +173,13 @@ TEST(Dialogs, ExifShowsTheCameraReportReadOnly)
     bool readOnly = false;
     bool centred = false;
     bool closeFocused = false;
+    struct {
+        QPlainTextEdit::LineWrapMode wrap = QPlainTextEdit::NoWrap;
+        Qt::ScrollBarPolicy horizontal = Qt::ScrollBarAsNeeded;
+        qreal tabStop = 1;
+        int widestLabel = 0;
+        std::set<int> valueColumns;
+    } report;
     WhenShown<ExifDialog>(
         [&](ExifDialog* dialog) {
             EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Exif Information"));
@@ -177,11 +187,28 @@ TEST(Dialogs, ExifShowsTheCameraReportReadOnly)
             readOnly = dialog->findChild<QPlainTextEdit*>()->isReadOnly();
             centred = Centred(dialog);
             closeFocused = dialog->focusWidget() == Button(dialog, QStringLiteral("Close"));
+            auto* edit = dialog->findChild<QPlainTextEdit*>();
+            report.wrap = edit->lineWrapMode();
+            report.horizontal = edit->horizontalScrollBarPolicy();
+            report.tabStop = edit->tabStopDistance();
+            const QFontMetrics metrics(edit->font());
+            for (const QString& line : text.split(QLatin1Char('\n'))) {
+                if (!line.contains(QLatin1Char('\t'))) continue;
+                const int label = metrics.horizontalAdvance(line.section(QLatin1Char('\t'), 0, 0));
+                report.widestLabel = std::max(report.widestLabel, label);
+                // Where the value starts: the first tab stop past the label.
+                report.valueColumns.insert(int(label / report.tabStop) + 1);
+            }
             Button(dialog, QStringLiteral("Close"))->click();
         },
         RejectAll<ExifDialog>);
     EXPECT_EQ(qtui::RunExifDialog(nullptr, (corpus / "Canon_40D.jpg").string()), 1);
     EXPECT_TRUE(text.contains(QStringLiteral("Canon"))) << text.toStdString();
+    // Values line up in one column past every label, and long lines wrap instead of scrolling.
+    EXPECT_EQ(report.wrap, QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(report.horizontal, Qt::ScrollBarAlwaysOff);
+    EXPECT_GT(report.tabStop, report.widestLabel);
+    EXPECT_EQ(report.valueColumns.size(), 1u);
     EXPECT_TRUE(text.contains(QStringLiteral("Manufacturer:")));
     EXPECT_FALSE(text.contains(QLatin1Char('\r')));
     EXPECT_TRUE(readOnly);
