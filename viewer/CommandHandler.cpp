@@ -41,6 +41,7 @@ namespace {
 constexpr char kPageFailed[] = "Could not create a HTML thumbnail page.";
 constexpr char kInstanceFailed[] = "Could not load the image '%s'.";
 constexpr char kSaveFailed[] = "Could not save the image '%s'.\n%s";
+constexpr char kReplaceQuestion[] = "%s already exists.\nDo you want to replace it?";
 constexpr char kRestoreQuestion[] = "Are you sure you want to restore the original thumbnail template file?\n"
                                     "This will undo all your modifications to this file.";
 
@@ -110,6 +111,13 @@ void SaveAs(CommandContext& c)
     char path[260] = {};
     int filterIndex = 0;
     if (!c.dialogs.AskSaveFile(kSaveFilter, c.browser.GetDirectory(), path, filterIndex)) return;
+    // The dialog asked about the name as typed; the type may add an extension that names
+    // another file, which must not be replaced unasked.
+    const std::string written = ImageDocument::SaveTarget(path, filterIndex);
+    if (!written.empty() && written != path && CKzFile::FileExists(written.c_str()) &&
+        Tell(c, &c.window, Format(kReplaceQuestion, written.c_str()), platform::MessageIcon::Warning,
+             platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes)
+        return;
     bool saved = false;
     {
         WaitCursor wait(c.desktop);

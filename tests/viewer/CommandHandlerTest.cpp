@@ -208,6 +208,31 @@ TEST_F(CommandTest, FailedSaveIsReportedWithTheFileAndTheReason)
     EXPECT_EQ(desktop.messages.size(), 1u);
 }
 
+// The dialog confirms the name as typed; a file the type's extension leads to is asked about.
+TEST_F(CommandTest, SaveAsAsksBeforeReplacingTheFileTheTypeLeadsTo)
+{
+    WriteImage("a.bmp");
+    Open("a.bmp");
+    testsupport::WriteFile(PathOf("out_bmp.bmp"), std::string("keep me"));
+    dialogs.saveFilterIndex = SaveBmp;
+    for (platform::MessageAnswer answer : {platform::MessageAnswer::No, platform::MessageAnswer::Yes}) {
+        dialogs.savePath = PathOf("out_bmp");
+        desktop.answers.push_back(answer);
+        desktop.messages.clear();
+        ASSERT_TRUE(handler.Execute(command::SaveAsKey));
+        ASSERT_EQ(desktop.messages.size(), 1u);
+        EXPECT_EQ(desktop.messages[0].text, PathOf("out_bmp.bmp") + " already exists.\nDo you want to replace it?");
+        EXPECT_EQ(desktop.messages[0].buttons, platform::MessageButtons::YesNo);
+        Picture written;
+        EXPECT_EQ(written.Load(PathOf("out_bmp.bmp")), answer == platform::MessageAnswer::Yes);
+    }
+    // A name the dialog itself confirmed is not asked about twice.
+    desktop.messages.clear();
+    dialogs.savePath = PathOf("out_bmp.bmp");
+    ASSERT_TRUE(handler.Execute(command::SaveAsKey));
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
 TEST_F(CommandTest, OptionsOkAppliesBorderAndSortAtOnce)
 {
     Install(store.path().string() + "/");
