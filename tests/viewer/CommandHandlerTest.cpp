@@ -208,6 +208,20 @@ TEST_F(CommandTest, FailedSaveIsReportedWithTheFileAndTheReason)
     EXPECT_EQ(desktop.messages.size(), 1u);
 }
 
+TEST_F(CommandTest, PageDownPastABrokenFileNamesItInTheStatusBar)
+{
+    WriteImage("a.bmp");
+    WriteBroken("b.bmp");
+    WriteImage("c.bmp");
+    Open("a.bmp");
+    ASSERT_TRUE(handler.Execute(command::NextPageDown));
+    EXPECT_EQ(window.title, "Vistrel [c.bmp]");
+    EXPECT_EQ(statusBar.texts[3], "Could not show b.bmp - " + temp.path().string());
+    ASSERT_TRUE(handler.Execute(command::NextPageDown));
+    EXPECT_EQ(window.title, "Vistrel [a.bmp]");
+    EXPECT_EQ(statusBar.texts[3], temp.path().string());
+}
+
 // The dialog confirms the name as typed; a file the type's extension leads to is asked about.
 TEST_F(CommandTest, SaveAsAsksBeforeReplacingTheFileTheTypeLeadsTo)
 {
