@@ -40,6 +40,7 @@ namespace {
 
 constexpr char kPageFailed[] = "Could not create a HTML thumbnail page.";
 constexpr char kInstanceFailed[] = "Could not load the image '%s'.";
+constexpr char kOpenFailed[] = "Could not open the image '%s'.";
 constexpr char kSaveFailed[] = "Could not save the image '%s'.\n%s";
 constexpr char kReplaceQuestion[] = "%s already exists.\nDo you want to replace it?";
 constexpr char kRestoreQuestion[] = "Are you sure you want to restore the original thumbnail template file?\n"
@@ -88,11 +89,14 @@ void OpenFile(CommandContext& c)
 {
     char path[260] = {};
     if (!c.dialogs.AskOpenFile(kOpenFilter, c.browser.GetDirectory(), path)) return;
+    const std::string file = AbsolutePath(path);
+    bool loaded = false;
     {
         WaitCursor wait(c.desktop);
-        c.browser.LoadFile(AbsolutePath(path).c_str());
+        loaded = c.browser.LoadFile(file.c_str());
     }
     RefreshTitle(c);
+    if (!loaded) Tell(c, &c.window, Format(kOpenFailed, file.c_str()), platform::MessageIcon::Warning);
 }
 
 void BrowseFolder(CommandContext& c)

@@ -87,7 +87,11 @@ bool ImageBrowser::LoadFile(const char* path)
     if (index < 0) return false;
     m_currentIndex = index;
     if (ShowIndex(index)) return true;
+    // The listing has already let go of the previous picture: nothing is shown, so title,
+    // status, menus and the clipboard all see no image rather than a blank one.
     NoteUnshown(index);
+    m_currentIndex = -1;
+    FitWindow();
     return false;
 }
 

@@ -222,6 +222,32 @@ TEST_F(CommandTest, PageDownPastABrokenFileNamesItInTheStatusBar)
     EXPECT_EQ(statusBar.texts[3], temp.path().string());
 }
 
+// Title, status, menus and the clipboard agree that no picture is shown, and the user is told.
+TEST_F(CommandTest, OpeningAnUndecodableFileShowsNoPictureAndSaysSo)
+{
+    WriteImage("a.bmp");
+    WriteBroken("b.bmp");
+    for (bool fromShown : {false, true}) {
+        SCOPED_TRACE(fromShown ? "from a shown picture" : "from nothing");
+        if (fromShown) Open("a.bmp");
+        desktop.messages.clear();
+        dialogs.openPath = PathOf("b.bmp");
+        ASSERT_TRUE(handler.Execute(command::OpenKey));
+        EXPECT_FALSE(browser.HasCurrentImage());
+        EXPECT_EQ(window.title, "Vistrel");
+        EXPECT_EQ(statusBar.texts[0], "");
+        EXPECT_EQ(statusBar.texts[3], "Could not show b.bmp - " + temp.path().string());
+        EXPECT_FALSE(menu.enabled[command::Copy]);
+        EXPECT_FALSE(menu.enabled[command::SaveAs]);
+        EXPECT_FALSE(browser.CopyToClipboard(clipboard));
+        ASSERT_EQ(desktop.messages.size(), 1u);
+        EXPECT_EQ(desktop.messages[0].text, "Could not open the image '" + PathOf("b.bmp") + "'.");
+        // The folder's good files are still reachable.
+        EXPECT_TRUE(browser.First());
+        EXPECT_EQ(ShownName(), "a.bmp");
+    }
+}
+
 // The dialog confirms the name as typed; a file the type's extension leads to is asked about.
 TEST_F(CommandTest, SaveAsAsksBeforeReplacingTheFileTheTypeLeadsTo)
 {
