@@ -1,6 +1,7 @@
 #include "KzPath.h"
 #include "Kzutil.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -11,7 +12,8 @@
 
 namespace {
 
-// The current directory's sub-directories a walk may enter, in the platform's order. Links
+// The current directory's sub-directories a walk may enter, sorted by name as a file manager
+// shows them (ignoring case, then exactly): Linux file systems return them in hash order. Links
 // are left out: entering one would land outside the tree and lose the walker's position.
 bool Siblings(std::vector<std::string>& names)
 {
@@ -25,6 +27,10 @@ bool Siblings(std::vector<std::string>& names)
             names.push_back(entry->d_name);
     }
     ::closedir(handle);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const int folded = ::strcasecmp(a.c_str(), b.c_str());
+        return folded != 0 ? folded < 0 : a < b;
+    });
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "CommandHandler.h"
 
+#include "AbsolutePath.h"
 #include "Clipboard.h"
 #include "CommandIds.h"
 #include "ImageBrowser.h"
@@ -39,7 +40,9 @@ namespace {
 
 constexpr char kPageFailed[] = "Could not create a HTML thumbnail page.";
 constexpr char kInstanceFailed[] = "Could not load the image '%s'.";
+constexpr char kOpenFailed[] = "Could not open the image '%s'.";
 constexpr char kSaveFailed[] = "Could not save the image '%s'.\n%s";
+constexpr char kReplaceQuestion[] = "%s already exists.\nDo you want to replace it?";
 constexpr char kRestoreQuestion[] = "Are you sure you want to restore the original thumbnail template file?\n"
                                     "This will undo all your modifications to this file.";
 
@@ -86,11 +89,14 @@ void OpenFile(CommandContext& c)
 {
     char path[260] = {};
     if (!c.dialogs.AskOpenFile(kOpenFilter, c.browser.GetDirectory(), path)) return;
+    const std::string file = AbsolutePath(path);
+    bool loaded = false;
     {
         WaitCursor wait(c.desktop);
-        c.browser.LoadFile(path);
+        loaded = c.browser.LoadFile(file.c_str());
     }
     RefreshTitle(c);
+    if (!loaded) Tell(c, &c.window, Format(kOpenFailed, file.c_str()), platform::MessageIcon::Warning);
 }
 
 void BrowseFolder(CommandContext& c)
@@ -99,7 +105,7 @@ void BrowseFolder(CommandContext& c)
     if (!c.dialogs.AskFolder(c.browser.GetDirectory(), path)) return;
     {
         WaitCursor wait(c.desktop);
-        c.browser.LoadDirectory(path, true);
+        c.browser.LoadDirectory(AbsolutePath(path).c_str(), true);
     }
     RefreshTitle(c);
 }
@@ -109,6 +115,13 @@ void SaveAs(CommandContext& c)
     char path[260] = {};
     int filterIndex = 0;
     if (!c.dialogs.AskSaveFile(kSaveFilter, c.browser.GetDirectory(), path, filterIndex)) return;
+    // The dialog asked about the name as typed; the type may add an extension that names
+    // another file, which must not be replaced unasked.
+    const std::string written = ImageDocument::SaveTarget(path, filterIndex);
+    if (!written.empty() && written != path && CKzFile::FileExists(written.c_str()) &&
+        Tell(c, &c.window, Format(kReplaceQuestion, written.c_str()), platform::MessageIcon::Warning,
+             platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes)
+        return;
     bool saved = false;
     {
         WaitCursor wait(c.desktop);

@@ -42,6 +42,7 @@ bool ImageBrowser::LoadDirectory(const char* path, bool selectFirst)
     m_currentIndex = -1;
     m_fileList.Close();
     std::strcpy(m_currentDirectory, path);
+    m_unshownFile[0] = '\0';
 
     bool listed;
     {
@@ -85,7 +86,13 @@ bool ImageBrowser::LoadFile(const char* path)
     const int index = FindInList(file);
     if (index < 0) return false;
     m_currentIndex = index;
-    return ShowIndex(index);
+    if (ShowIndex(index)) return true;
+    // The listing has already let go of the previous picture: nothing is shown, so title,
+    // status, menus and the clipboard all see no image rather than a blank one.
+    NoteUnshown(index);
+    m_currentIndex = -1;
+    FitWindow();
+    return false;
 }
 
 // The exact name first, so that a.jpg and A.jpg side by side are both reachable; then the
@@ -117,34 +124,49 @@ bool ImageBrowser::First()
 {
     if (m_fileCount <= 0) return false;
     if (m_currentIndex == 0) return true;
-    return MoveTo(0);
+    return MoveTo(0, +1, m_fileCount);
 }
 
 bool ImageBrowser::Last()
 {
     if (m_fileCount <= 0) return false;
     if (m_currentIndex == m_fileCount - 1) return true;
-    return MoveTo(m_fileCount - 1);
+    return MoveTo(m_fileCount - 1, -1, m_fileCount);
 }
 
 bool ImageBrowser::Next()
 {
     if (!HasCurrentImage() || m_fileCount <= 1) return false;
-    return MoveTo(m_currentIndex + 1 < m_fileCount ? m_currentIndex + 1 : 0);
+    return MoveTo(m_currentIndex + 1 < m_fileCount ? m_currentIndex + 1 : 0, +1, m_fileCount - 1);
 }
 
 bool ImageBrowser::Previous()
 {
     if (!HasCurrentImage() || m_fileCount <= 1) return false;
-    return MoveTo(m_currentIndex > 0 ? m_currentIndex - 1 : m_fileCount - 1);
+    return MoveTo(m_currentIndex > 0 ? m_currentIndex - 1 : m_fileCount - 1, -1, m_fileCount - 1);
 }
 
-bool ImageBrowser::MoveTo(int index)
+// A file that cannot be decoded is stepped over in the walking direction, so that one broken
+// file does not stop every later step on the file before it.
+bool ImageBrowser::MoveTo(int index, int step, int tries)
 {
-    m_currentIndex = index;
-    if (ShowIndex(index)) return true;
+    char unshown[kPathBuffer] = {};
+    for (int i = index, tried = 0; tried < tries; ++tried, i = (i + step + m_fileCount) % m_fileCount) {
+        m_currentIndex = i;
+        if (ShowIndex(i)) {
+            std::strcpy(m_unshownFile, unshown);
+            return true;
+        }
+        if (!unshown[0]) std::snprintf(unshown, sizeof unshown, "%s", CKzFilename::GetFileName(m_fileList.GetFileName(i)));
+    }
     FallBack();
+    std::strcpy(m_unshownFile, unshown);
     return false;
+}
+
+void ImageBrowser::NoteUnshown(int index)
+{
+    std::snprintf(m_unshownFile, sizeof m_unshownFile, "%s", CKzFilename::GetFileName(m_fileList.GetFileName(index)));
 }
 
 // A step that could not load falls back to Refresh, whose own failure steps to the first file.

@@ -63,6 +63,8 @@ public:
     int GetCurrentIndex() const { return m_currentIndex; }
     int GetZoomPercent() const { return m_zoomPercent; }
     const char* GetCurrentFile() const { return m_currentFile; }
+    // The name of the file that the last listing or step could not show; "" when none failed.
+    const char* GetUnshownFile() const { return m_unshownFile; }
     const ImageDocument& GetDocument() const { return m_document; }
     bool GetDrawBorder() const { return m_drawBorder; }
     void SetDrawBorder(bool draw) { m_drawBorder = draw; }
@@ -70,7 +72,10 @@ public:
     void SetSortOnDate(bool byDate) { m_sortOnDate = byDate; }
 
 private:
-    bool MoveTo(int index);
+    // Shows the first file that loads, trying up to tries entries from index on in steps of
+    // step (round the list); the view stays where it was when none does.
+    bool MoveTo(int index, int step, int tries);
+    void NoteUnshown(int index);
     void FallBack();
     bool Reshow();
     int FindInList(const char* path) const;
@@ -88,6 +93,7 @@ private:
     int m_statusBarHeight = 0;
     char m_currentDirectory[260] = {};
     char m_currentFile[260] = {};
+    char m_unshownFile[260] = {};
     ImageDocument m_document;
     CKzDirList m_fileList;
 

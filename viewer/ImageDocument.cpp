@@ -53,15 +53,26 @@ bool ImageDocument::FitInto(int width, int height, bool keepAspect)
     return m_picture.Resample(newWidth, newHeight, 0, nullptr);
 }
 
+namespace {
+
+constexpr struct {
+    const char* extension;
+    ImageFormat format;
+} kTypes[kSaveTypes] = {
+    {"bmp", ImageFormat::Bmp}, {"gif", ImageFormat::Gif}, {"jpg", ImageFormat::Jpg}, {"pcx", ImageFormat::Pcx},
+    {"png", ImageFormat::Png}, {"tga", ImageFormat::Tga}, {"tif", ImageFormat::Tif},
+};
+
+} // namespace
+
+std::string ImageDocument::SaveTarget(const char* path, int saveType)
+{
+    if (!path || !*path || !FitsPathBuffer(path) || saveType < 0 || saveType >= kSaveTypes) return "";
+    return CKzFilename::SetFileExtension(path, kTypes[saveType].extension);
+}
+
 bool ImageDocument::SaveAs(const char* path, int saveType)
 {
-    static constexpr struct {
-        const char* extension;
-        ImageFormat format;
-    } kTypes[kSaveTypes] = {
-        {"bmp", ImageFormat::Bmp}, {"gif", ImageFormat::Gif}, {"jpg", ImageFormat::Jpg}, {"pcx", ImageFormat::Pcx},
-        {"png", ImageFormat::Png}, {"tga", ImageFormat::Tga}, {"tif", ImageFormat::Tif},
-    };
     m_saveTarget[0] = '\0';
     if (!m_loaded) return SaveFailed("There is no image to save.");
     if (!path || !*path) return SaveFailed("No file name was given.");
@@ -69,7 +80,7 @@ bool ImageDocument::SaveAs(const char* path, int saveType)
     std::strcpy(m_saveTarget, path);
     if (saveType < 0 || saveType >= kSaveTypes) return SaveFailed("The file type is not one that can be written.");
     std::strcpy(m_path, path);
-    const std::string target = CKzFilename::SetFileExtension(path, kTypes[saveType].extension);
+    const std::string target = SaveTarget(path, saveType);
     if (target.empty()) return SaveFailed("The file name is too long.");
     std::strcpy(m_saveTarget, target.c_str());
     Picture copy(m_picture);

@@ -4,6 +4,8 @@
 #include "ImageInfo.h"
 #include "Picture.h"
 
+#include <string>
+
 class RasterDC;
 
 namespace platform {
@@ -27,6 +29,9 @@ public:
     // Writes a copy in the format of saveType, with the extension replaced to match; the picture
     // itself is never converted. The document's path becomes the given path.
     bool SaveAs(const char* path, int saveType);
+    // The file SaveAs (path, saveType) writes: path with the type's extension; "" when the
+    // type is not one that can be written or the name does not fit.
+    static std::string SaveTarget(const char* path, int saveType);
     // The file the last SaveAs wrote or tried to write ("" when it got no file name), and why
     // it failed ("" after a success).
     const char* GetSaveTarget() const { return m_saveTarget; }

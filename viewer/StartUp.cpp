@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "AbsolutePath.h"
 #include "CommandHandler.h"
 #include "Desktop.h"
 #include "ImageBrowser.h"
@@ -109,11 +110,15 @@ void StartUp::Debug(const std::string& text) const
 
 int StartUp::RunThumbnailMode(const std::string& argument)
 {
-    const std::string directory = CKzFilename::GetLongPath(argument.c_str());
+    const std::string directory = AbsolutePath(CKzFilename::GetLongPath(argument.c_str()));
     Debug("Thumbnail command line switch used.\nThumbnail directory = " + directory);
-    if (!directory.empty() && CKzDir::IsDirectory(directory.c_str()) && m_builder.Build(directory.c_str())) {
-        Debug("Finished creating thumbnails.");
-        return 1;
+    if (!directory.empty() && CKzDir::IsDirectory(directory.c_str())) {
+        if (m_builder.Build(directory.c_str())) {
+            Debug("Finished creating thumbnails.");
+            return 1;
+        }
+        // Started from a terminal or a script, the user learns why no page was written.
+        if (!m_builder.GetFailure().empty()) std::fprintf(stderr, "vistrel: %s\n", m_builder.GetFailure().c_str());
     }
     Debug("Thumbnail directory doesn't exists.");
     return 0;
@@ -139,7 +144,7 @@ int StartUp::RunWindowMode()
 
 void StartUp::LoadArgument(const char* argument)
 {
-    const std::string path = CKzFilename::GetLongPath(argument);
+    const std::string path = AbsolutePath(CKzFilename::GetLongPath(argument));
     if (!path.empty() && CKzDir::IsDirectory(path.c_str())) {
         Debug("Load directory: " + path);
         if (!m_browser.LoadDirectory(path.c_str(), true)) Debug("Failed to load the specified directory.");

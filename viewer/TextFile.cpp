@@ -12,8 +12,16 @@
 bool ReplaceTextFile(const std::string& path, std::string_view text)
 {
     if (path.empty()) return false;
-    ReplacingFile file(path);
-    return file.Stream() && std::fwrite(text.data(), 1, text.size(), file.Stream()) == text.size() && file.Commit();
+    int error = 0;
+    {
+        ReplacingFile file(path);
+        if (file.Stream() && std::fwrite(text.data(), 1, text.size(), file.Stream()) == text.size() && file.Commit())
+            return true;
+        error = errno;
+    }
+    // The caller reports why the write failed, not how the temporary file was cleaned up.
+    errno = error;
+    return false;
 }
 
 bool ReadTextFile(const std::string& path, std::string& text, std::size_t limit)

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <set>
 #include <string_view>
@@ -241,7 +242,14 @@ bool ThumbnailPageBuilder::SetThumbnailSettings(int width, int height, int colum
 bool ThumbnailPageBuilder::Build(const char* directory)
 {
     WaitCursor wait(m_desktop);
+    m_failure.clear();
     return BuildPage(directory);
+}
+
+bool ThumbnailPageBuilder::Fail(const char* what, const std::string& path)
+{
+    m_failure = std::string(what) + " '" + path + "': " + std::strerror(errno);
+    return false;
 }
 
 bool ThumbnailPageBuilder::BuildPage(const char* directory)
@@ -253,11 +261,16 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
     if (!CKzDir::IsDirectory(dir.c_str())) return false;
     CKzDir::SetDirectory(dir.c_str());
     if (!IsCurrentDirectory(dir)) return false;
-    CKzDir::CreateDirectoryA((std::string(kThumbFolder) + "/").c_str());
-    if (!CKzDir::DirectoryExists(kThumbFolder)) return false;
+    const std::string slashed = dir.back() == '/' ? dir : dir + "/";
+    if (!CKzDir::CreateDirectoryA((std::string(kThumbFolder) + "/").c_str()) && errno != EEXIST)
+        return Fail("Could not create the folder", slashed + kThumbFolder);
+    if (!CKzDir::DirectoryExists(kThumbFolder)) {
+        errno = ENOTDIR;
+        return Fail("Could not create the folder", slashed + kThumbFolder);
+    }
 
     CKzDirList list;
-    list.Open((dir.back() == '/' ? dir : dir + "/").c_str(), IsImageFileName);
+    list.Open(slashed.c_str(), IsImageFileName);
     const int count = std::max(0, list.GetFileCount());
     list.Sort(SortByName, nullptr);
 
@@ -279,7 +292,8 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
         ::rmdir(kThumbFolder);
         return false;
     }
-    return tables == 1 && ReplaceTextFile(kPageName, page.c_str());
+    if (tables != 1) return false;
+    return ReplaceTextFile(kPageName, page.c_str()) || Fail("Could not write the page", slashed + kPageName);
 }
 
 std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(const CKzDirList& list)

@@ -29,6 +29,9 @@ public:
     bool LoadTemplate();
     // Writes the thumbnails and the page; true when the page was written.
     bool Build(const char* directory);
+    // Why the last build could not write its folder or page (the path and the system's
+    // reason); empty when it did, or when there was nothing to write.
+    const std::string& GetFailure() const { return m_failure; }
     // Writes the built-in template to the template file.
     bool RestoreTemplate();
     // Values below 1 are refused; accepted values are also stored as settings.
@@ -71,6 +74,8 @@ public:
 private:
     void UseBuiltInTemplate();
     bool BuildPage(const char* directory);
+    // Records what could not be written and why (errno); returns false.
+    bool Fail(const char* what, const std::string& path);
     // Decodes, fits and saves the thumbnail of every listed image; returns the table entries.
     std::vector<Entry> MakeThumbnails(const CKzDirList& list);
 
@@ -82,4 +87,5 @@ private:
     int m_thumbWidth = 120;
     int m_thumbHeight = 120;
     int m_thumbColumns = 6;
+    std::string m_failure;
 };

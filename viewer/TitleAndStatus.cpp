@@ -30,5 +30,12 @@ void UpdateTitleAndStatus(ImageBrowser& browser, platform::Window& window, platf
     statusBar->SetText(0, browser.GetImageInfoText());
     statusBar->SetText(1, browser.GetZoomText());
     statusBar->SetText(2, browser.GetPositionText());
-    statusBar->SetText(3, browser.GetDirectoryText());
+    // A file that could not be shown is named where the user looks for the folder.
+    if (*browser.GetUnshownFile()) {
+        char text[600];
+        std::snprintf(text, sizeof text, "Could not show %s - %s", browser.GetUnshownFile(), browser.GetDirectoryText());
+        statusBar->SetText(3, text);
+    } else {
+        statusBar->SetText(3, browser.GetDirectoryText());
+    }
 }

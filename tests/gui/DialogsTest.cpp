@@ -9,12 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
+
+#include <algorithm>
+#include <functional>
+#include <set>
 
 using guitest::WhenShown;
 using qtui::ExifDialog;
@@ -111,6 +116,56 @@ TEST(Dialogs, OptionsCancelKeepsTheForm)
     EXPECT_EQ(form.width, "120");
 }
 
+// However the user got to a control, Enter keeps the changes and Escape drops them.
+TEST(Dialogs, OptionsEnterIsOkAndEscapeIsCancelWhereverTheFocusIs)
+{
+    struct Case {
+        const char* what;
+        std::function<void(OptionsDialog*)> touch;
+        Qt::Key key;
+        int result;
+        bool border;
+    };
+    const auto box = [](OptionsDialog* dialog) { return dialog->findChild<QCheckBox*>(QStringLiteral("drawBorder")); };
+    const auto click = [box](OptionsDialog* dialog) { QTest::mouseClick(box(dialog), Qt::LeftButton); };
+    const Case cases[] = {
+        {"clicked box, Enter", click, Qt::Key_Return, qtui::kDialogOk, true},
+        {"clicked box, keypad Enter", click, Qt::Key_Enter, qtui::kDialogOk, true},
+        {"box toggled with the keyboard, Enter",
+         [box](OptionsDialog* dialog) {
+             box(dialog)->setFocus();
+             QTest::keyClick(box(dialog), Qt::Key_Space);
+         },
+         Qt::Key_Return, qtui::kDialogOk, true},
+        {"spin field stepped, Enter",
+         [](OptionsDialog* dialog) {
+             auto* width = dialog->findChild<QSpinBox*>(QStringLiteral("thumbWidth"));
+             width->setFocus();
+             QTest::keyClick(width, Qt::Key_Up);
+         },
+         Qt::Key_Return, qtui::kDialogOk, false},
+        {"Cancel focused, Enter",
+         [click](OptionsDialog* dialog) {
+             click(dialog);
+             Button(dialog, QStringLiteral("Cancel"))->setFocus();
+         },
+         Qt::Key_Return, qtui::kDialogOk, true},
+        {"clicked box, Escape", click, Qt::Key_Escape, qtui::kDialogCancel, false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        options::Form form = options::Initial({}, {120, 120, 6});
+        WhenShown<OptionsDialog>(
+            [&](OptionsDialog* dialog) {
+                test.touch(dialog);
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : dialog, test.key);
+            },
+            RejectAll<OptionsDialog>);
+        EXPECT_EQ(qtui::RunOptionsDialog(nullptr, form), test.result);
+        EXPECT_EQ(form.drawBorder, test.border);
+    }
+}
+
 TEST(Dialogs, ExifShowsTheCameraReportReadOnly)
 {
     VISTREL_REQUIRE_CORPUS(corpus, "exif/exif-samples");
@@ -118,6 +173,13 @@ TEST(Dialogs, ExifShowsTheCameraReportReadOnly)
     bool readOnly = false;
     bool centred = false;
     bool closeFocused = false;
+    struct {
+        QPlainTextEdit::LineWrapMode wrap = QPlainTextEdit::NoWrap;
+        Qt::ScrollBarPolicy horizontal = Qt::ScrollBarAsNeeded;
+        qreal tabStop = 1;
+        int widestLabel = 0;
+        std::set<int> valueColumns;
+    } report;
     WhenShown<ExifDialog>(
         [&](ExifDialog* dialog) {
             EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Exif Information"));
@@ -125,11 +187,28 @@ TEST(Dialogs, ExifShowsTheCameraReportReadOnly)
             readOnly = dialog->findChild<QPlainTextEdit*>()->isReadOnly();
             centred = Centred(dialog);
             closeFocused = dialog->focusWidget() == Button(dialog, QStringLiteral("Close"));
+            auto* edit = dialog->findChild<QPlainTextEdit*>();
+            report.wrap = edit->lineWrapMode();
+            report.horizontal = edit->horizontalScrollBarPolicy();
+            report.tabStop = edit->tabStopDistance();
+            const QFontMetrics metrics(edit->font());
+            for (const QString& line : text.split(QLatin1Char('\n'))) {
+                if (!line.contains(QLatin1Char('\t'))) continue;
+                const int label = metrics.horizontalAdvance(line.section(QLatin1Char('\t'), 0, 0));
+                report.widestLabel = std::max(report.widestLabel, label);
+                // Where the value starts: the first tab stop past the label.
+                report.valueColumns.insert(int(label / report.tabStop) + 1);
+            }
             Button(dialog, QStringLiteral("Close"))->click();
         },
         RejectAll<ExifDialog>);
     EXPECT_EQ(qtui::RunExifDialog(nullptr, (corpus / "Canon_40D.jpg").string()), 1);
     EXPECT_TRUE(text.contains(QStringLiteral("Canon"))) << text.toStdString();
+    // Values line up in one column past every label, and long lines wrap instead of scrolling.
+    EXPECT_EQ(report.wrap, QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(report.horizontal, Qt::ScrollBarAlwaysOff);
+    EXPECT_GT(report.tabStop, report.widestLabel);
+    EXPECT_EQ(report.valueColumns.size(), 1u);
     EXPECT_TRUE(text.contains(QStringLiteral("Manufacturer:")));
     EXPECT_FALSE(text.contains(QLatin1Char('\r')));
     EXPECT_TRUE(readOnly);

@@ -64,10 +64,13 @@ TEST(HelpWindow, ShowsTheProgramsHelpPage)
     EXPECT_TRUE(text.contains(QStringLiteral("Keys")));
     EXPECT_EQ(window->GetBrowser()->source().fragment(), QStringLiteral("contents"));
 
-    // F1 again reuses the window; after closing it, a new one shows and stays.
+    // F1 again reuses the window; after Escape closes it, a new one shows and stays.
     ASSERT_TRUE(shell.ShowHelp(page.c_str()));
     EXPECT_EQ(FindShown<HelpWindow>(), window);
-    window->close();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->GetBrowser(), Qt::Key_Escape);
+    QTest::qWait(20);
+    EXPECT_EQ(FindShown<HelpWindow>(), nullptr);
     ASSERT_TRUE(shell.ShowHelp(page.c_str()));
     QTest::qWait(20);
     EXPECT_NE(FindShown<HelpWindow>(), nullptr);

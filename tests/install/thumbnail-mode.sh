@@ -19,6 +19,12 @@ for file in vistrel libKzutil.so vistrel-help.html template.html; do
   [ -f "$work/prefix/lib/vistrel/$file" ] || fail "$file is not in the install folder"
 done
 [ -L "$vistrel" ] || fail "bin/vistrel is not a link"
+# Every installed program finds the libraries it was linked with where they were installed.
+for program in "$work/prefix/bin"/* "$work/prefix/lib/vistrel/vistrel"; do
+  missing=$(env -u LD_LIBRARY_PATH ldd "$(readlink -f "$program")" | grep 'not found') && fail "$(basename "$program") misses: $missing"
+done
+info=$(env -u LD_LIBRARY_PATH "$work/prefix/bin/vistrel-img" info "$source/resources/samples/checker.bmp" 2>&1) ||
+  fail "the installed vistrel-img did not run: $info"
 registered=$("$work/prefix/bin/kzreg" query 'HKCU\Software\Marvensk\Vistrel' InstallPath)
 [ "$registered" = "$work/prefix/lib/vistrel/" ] || fail "InstallPath is '$registered'"
 "$work/prefix/bin/kzreg" add 'HKCU\Software\Marvensk\Vistrel' ThumbWidth dword 80 >/dev/null
@@ -59,6 +65,23 @@ for thumb in "$pics"/thumbs_vistrel/*; do
   { [ "$1" -le 80 ] && [ "$2" -le 60 ] && { [ "$1" -eq 80 ] || [ "$2" -eq 60 ]; }; } ||
     fail "$(basename "$thumb") is $1 x $2, not fitted into 80 x 60"
 done
+
+# A relative folder, also written with "./" and a trailing slash.
+for relative in pics ./pics pics/; do
+  rm -rf "$pics/thumbs_vistrel" "$pics/thumbnails.html"
+  status=0
+  (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$vistrel" /t "$relative" 2>"$work/stderr") || status=$?
+  [ $status -eq 1 ] && [ -f "$pics/thumbnails.html" ] || fail "/t $relative ended with $status: $(cat "$work/stderr")"
+done
+
+# A folder the page cannot be written into says why.
+mkdir -p "$work/spoilt"
+cp "$pics/a.bmp" "$work/spoilt/"
+echo "in the way" >"$work/spoilt/thumbs_vistrel"
+run /t "$work/spoilt"
+[ $status -eq 0 ] || fail "/t on a folder that cannot take thumbnails ended with $status"
+grep -qF "'$work/spoilt/thumbs_vistrel': Not a directory" "$work/stderr" ||
+  fail "no reason given for the unwritable folder: $(cat "$work/stderr")"
 
 run /t "$work/missing"
 [ $status -eq 0 ] || fail "/t on a missing folder ended with $status"

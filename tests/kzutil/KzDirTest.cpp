@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -21,32 +20,20 @@ protected:
     {
         start_ = std::filesystem::current_path();
         base_ = std::filesystem::canonical(root_.path()); // the form the current directory takes
-        for (const char* name : {"s1", "s2", "s3", ".hidden"})
+        for (const char* name : {"b", "C", "a", ".hidden"})
             std::filesystem::create_directory(base_ / name);
-        std::filesystem::create_directory_symlink(base_ / "s1", base_ / "link");
+        std::filesystem::create_directory_symlink(base_ / "a", base_ / "link");
         testsupport::WriteFile(base_ / "file", std::string("x"));
-        order_ = Listed();
     }
     void TearDown() override { std::filesystem::current_path(start_); }
 
-    // The siblings in the order the file system lists them.
-    std::vector<std::string> Listed() const
-    {
-        std::vector<std::string> names;
-        DIR* d = opendir(base_.c_str());
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name == "s1" || name == "s2" || name == "s3") names.push_back(name);
-        }
-        closedir(d);
-        return names;
-    }
     std::string Sub(const std::string& name) const { return (base_ / name).string() + "/"; }
 
     TempDir root_;
     std::filesystem::path base_;
     std::filesystem::path start_;
-    std::vector<std::string> order_;
+    // Siblings walk in name order, ignoring case, whatever order the file system lists them in.
+    std::vector<std::string> order_ = {"a", "b", "C"};
 };
 
 } // namespace
@@ -74,6 +61,19 @@ TEST_F(KzDir, WalksSiblingsWithoutWrapping)
     EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub(order_[0]));
 }
 
+// Names equal but for case follow each other, in a fixed order.
+TEST_F(KzDir, SiblingsEqualButForCaseWalkInAFixedOrder)
+{
+    for (const char* name : {"b", "C"}) std::filesystem::remove(base_ / name);
+    std::filesystem::create_directory(base_ / "A");
+    ASSERT_TRUE(CKzDir::SetDirectory(Sub("a").c_str()));
+    EXPECT_TRUE(CKzDir::Previous());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub("A"));
+    EXPECT_FALSE(CKzDir::Previous());
+    EXPECT_TRUE(CKzDir::Next());
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub("a"));
+}
+
 TEST_F(KzDir, OnlyTheRootHasNoParent)
 {
     std::string top = "/" + (++base_.begin())->string(); // a folder right below the root
@@ -91,12 +91,12 @@ TEST_F(KzDir, OnlyTheRootHasNoParent)
 TEST_F(KzDir, SetDirectoryAndQueries)
 {
     ASSERT_TRUE(CKzDir::SetDirectory(base_.c_str()));
-    EXPECT_FALSE(CKzDir::SetDirectory("s2")); // relative: moves, but is not the path given
-    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub("s2"));
+    EXPECT_FALSE(CKzDir::SetDirectory("b")); // relative: moves, but is not the path given
+    EXPECT_EQ(std::string(CKzDir::GetDirectory()), Sub("b"));
     EXPECT_TRUE(CKzDir::SetDirectory(".."));
     EXPECT_FALSE(CKzDir::SetDirectory(Sub("missing").c_str()));
     EXPECT_FALSE(CKzDir::SetDirectory(""));
-    EXPECT_TRUE(CKzDir::IsDirectory(Sub("s1").c_str()));
+    EXPECT_TRUE(CKzDir::IsDirectory(Sub("a").c_str()));
     EXPECT_FALSE(CKzDir::IsDirectory((base_ / "file").c_str()));
     EXPECT_FALSE(CKzDir::DirectoryExists(("/" + std::string(259, 'x')).c_str()));
     EXPECT_TRUE(CKzDir::CreateDirectoryA((base_ / "made").c_str()));

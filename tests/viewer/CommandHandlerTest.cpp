@@ -208,6 +208,71 @@ TEST_F(CommandTest, FailedSaveIsReportedWithTheFileAndTheReason)
     EXPECT_EQ(desktop.messages.size(), 1u);
 }
 
+TEST_F(CommandTest, PageDownPastABrokenFileNamesItInTheStatusBar)
+{
+    WriteImage("a.bmp");
+    WriteBroken("b.bmp");
+    WriteImage("c.bmp");
+    Open("a.bmp");
+    ASSERT_TRUE(handler.Execute(command::NextPageDown));
+    EXPECT_EQ(window.title, "Vistrel [c.bmp]");
+    EXPECT_EQ(statusBar.texts[3], "Could not show b.bmp - " + temp.path().string());
+    ASSERT_TRUE(handler.Execute(command::NextPageDown));
+    EXPECT_EQ(window.title, "Vistrel [a.bmp]");
+    EXPECT_EQ(statusBar.texts[3], temp.path().string());
+}
+
+// Title, status, menus and the clipboard agree that no picture is shown, and the user is told.
+TEST_F(CommandTest, OpeningAnUndecodableFileShowsNoPictureAndSaysSo)
+{
+    WriteImage("a.bmp");
+    WriteBroken("b.bmp");
+    for (bool fromShown : {false, true}) {
+        SCOPED_TRACE(fromShown ? "from a shown picture" : "from nothing");
+        if (fromShown) Open("a.bmp");
+        desktop.messages.clear();
+        dialogs.openPath = PathOf("b.bmp");
+        ASSERT_TRUE(handler.Execute(command::OpenKey));
+        EXPECT_FALSE(browser.HasCurrentImage());
+        EXPECT_EQ(window.title, "Vistrel");
+        EXPECT_EQ(statusBar.texts[0], "");
+        EXPECT_EQ(statusBar.texts[3], "Could not show b.bmp - " + temp.path().string());
+        EXPECT_FALSE(menu.enabled[command::Copy]);
+        EXPECT_FALSE(menu.enabled[command::SaveAs]);
+        EXPECT_FALSE(browser.CopyToClipboard(clipboard));
+        ASSERT_EQ(desktop.messages.size(), 1u);
+        EXPECT_EQ(desktop.messages[0].text, "Could not open the image '" + PathOf("b.bmp") + "'.");
+        // The folder's good files are still reachable.
+        EXPECT_TRUE(browser.First());
+        EXPECT_EQ(ShownName(), "a.bmp");
+    }
+}
+
+// The dialog confirms the name as typed; a file the type's extension leads to is asked about.
+TEST_F(CommandTest, SaveAsAsksBeforeReplacingTheFileTheTypeLeadsTo)
+{
+    WriteImage("a.bmp");
+    Open("a.bmp");
+    testsupport::WriteFile(PathOf("out_bmp.bmp"), std::string("keep me"));
+    dialogs.saveFilterIndex = SaveBmp;
+    for (platform::MessageAnswer answer : {platform::MessageAnswer::No, platform::MessageAnswer::Yes}) {
+        dialogs.savePath = PathOf("out_bmp");
+        desktop.answers.push_back(answer);
+        desktop.messages.clear();
+        ASSERT_TRUE(handler.Execute(command::SaveAsKey));
+        ASSERT_EQ(desktop.messages.size(), 1u);
+        EXPECT_EQ(desktop.messages[0].text, PathOf("out_bmp.bmp") + " already exists.\nDo you want to replace it?");
+        EXPECT_EQ(desktop.messages[0].buttons, platform::MessageButtons::YesNo);
+        Picture written;
+        EXPECT_EQ(written.Load(PathOf("out_bmp.bmp")), answer == platform::MessageAnswer::Yes);
+    }
+    // A name the dialog itself confirmed is not asked about twice.
+    desktop.messages.clear();
+    dialogs.savePath = PathOf("out_bmp.bmp");
+    ASSERT_TRUE(handler.Execute(command::SaveAsKey));
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
 TEST_F(CommandTest, OptionsOkAppliesBorderAndSortAtOnce)
 {
     Install(store.path().string() + "/");

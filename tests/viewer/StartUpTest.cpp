@@ -14,8 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -217,6 +219,71 @@ TEST_F(StartUpTest, ThumbnailModeOnAMissingOrEmptyFolderEndsWithZeroAndLeavesNot
     EXPECT_FALSE(fs::exists(empty / ThumbnailPageBuilder::kThumbFolder));
     EXPECT_FALSE(fs::exists(empty / ThumbnailPageBuilder::kPageName));
     EXPECT_EQ(host.windowsCreated, 0);
+}
+
+TEST_F(StartUpTest, RelativePathsOnTheCommandLineStayValidWhenTheWorkingDirectoryMoves)
+{
+    const fs::path dir = ImageFolder("tree/B", 2);
+    for (const char* argument : {"tree/B", "./tree/B", "tree/B/", "tree//B"}) {
+        fs::remove_all(dir / ThumbnailPageBuilder::kThumbFolder);
+        fs::remove(dir / ThumbnailPageBuilder::kPageName);
+        fs::current_path(temp.path());
+        EXPECT_EQ(Run({"/t", argument}), 1) << argument;
+        EXPECT_TRUE(fs::exists(dir / ThumbnailPageBuilder::kPageName)) << argument;
+    }
+
+    fs::current_path(temp.path());
+    Run({"./tree/B/0.bmp"});
+    EXPECT_EQ(std::string(browser.GetDirectory()), dir.string() + "/");
+    // Building the page moves the working directory; neither the page nor the next step may
+    // depend on where it was.
+    fs::remove_all(dir / ThumbnailPageBuilder::kThumbFolder);
+    fs::current_path("/");
+    EXPECT_TRUE(builder.Build(browser.GetDirectory()));
+    EXPECT_TRUE(browser.Next());
+    EXPECT_EQ(std::string(browser.GetFileName()), "1.bmp");
+    fs::current_path(fs::temp_directory_path());
+}
+
+TEST_F(StartUpTest, ThumbnailModeSaysWhyAFolderCouldNotBeWritten)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> spoil;
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a file where the thumbnail folder goes",
+         [](const fs::path& dir) { testsupport::WriteFile(dir / ThumbnailPageBuilder::kThumbFolder, std::string("x")); },
+         ThumbnailPageBuilder::kThumbFolder, "Not a directory"},
+        {"a folder where the page goes",
+         [](const fs::path& dir) { fs::create_directory(dir / ThumbnailPageBuilder::kPageName); },
+         ThumbnailPageBuilder::kPageName, "Is a directory"},
+    };
+    int n = 0;
+    for (const Case& test : cases) {
+        const fs::path dir = ImageFolder("spoilt" + std::to_string(n++), 1);
+        test.spoil(dir);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Run({"/t", dir.string()}), 0) << test.what;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("'" + (dir / test.path).string() + "'"), std::string::npos) << test.what << ": " << said;
+        EXPECT_NE(said.find(test.reason), std::string::npos) << test.what << ": " << said;
+    }
+    // Where permissions bind (not for the superuser), a read-only folder says so.
+    if (geteuid() != 0) {
+        const fs::path dir = ImageFolder("readonly", 1);
+        fs::permissions(dir, fs::perms::owner_write, fs::perm_options::remove);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Run({"/t", dir.string()}), 0);
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("Permission denied"), std::string::npos);
+        fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+    }
+    // A missing folder stays silent.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"/t", (temp.path() / "missing").string()}), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(StartUpTest, ALastSlashTIsAPathForTheWindow)

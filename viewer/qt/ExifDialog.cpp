@@ -4,9 +4,12 @@
 #include "ExifText.h"
 
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace qtui {
 
@@ -15,13 +18,18 @@ ExifDialog::ExifDialog(const QString& report, QWidget* owner) : QDialog(owner)
     setWindowTitle(QStringLiteral("Exif Information"));
     setModal(true);
 
-    // The report is laid out for a text box with CR LF line ends and tab stops every 32 dialog
-    // units.
     text = new QPlainTextEdit(QString(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    text->setTabStopDistance(DialogUnitsToPixels(*this, 32, 0).width());
     text->setObjectName(QStringLiteral("report"));
     text->setReadOnly(true);
-    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Each line is a label, a tab and a value: one tab stop past the widest label puts every
+    // value in the same column, whatever the font.
+    const QFontMetrics metrics(text->font());
+    int widest = 0;
+    for (const QString& line : text->toPlainText().split(QLatin1Char('\n')))
+        widest = std::max(widest, metrics.horizontalAdvance(line.section(QLatin1Char('\t'), 0, 0)));
+    text->setTabStopDistance(widest + metrics.averageCharWidth() * 2);
+    text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto* buttons = new QDialogButtonBox;

@@ -91,8 +91,12 @@ OptionsDialog::OptionsDialog(const options::Form& form, QWidget* owner) : QDialo
 
     auto* buttons = new QDialogButtonBox;
     ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    // A button that takes the default when it gets focus would let Enter drop the user's changes
+    // once Cancel had been focused: Enter is OK wherever the focus is, Escape cancels.
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
     ok->setDefault(true);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
