@@ -1,12 +1,13 @@
 #!/bin/sh
-# Times JPEG decode (Picture::Load), JPEG encode at quality 75 and PNG decode of a 4000 x 3000
-# photo against djpeg, cjpeg and ImageMagick (and vips when installed) on the same files in the
-# same run, and prints the ratios of CPU time. Usage: bench/codecs-vs-peers.sh [BUILD_DIR]
+# Times JPEG decode (Picture::Load), JPEG encode at quality 75, PNG decode, and decode and encode
+# of 24-bit PCX and run-length TGA of a 4000 x 3000 photo against djpeg, cjpeg, netpbm and
+# ImageMagick (and vips when installed) on the same files in the same run, and prints the ratios
+# of CPU time. Usage: bench/codecs-vs-peers.sh [BUILD_DIR]
 set -eu
 . "$(dirname "$0")/common.sh"
 bench="$build/bench/bench_codecs"
 require_program "$bench"
-for tool in djpeg cjpeg convert; do require_command $tool; done
+for tool in djpeg cjpeg convert ppmtopcx pcxtoppm ppmtotga tgatoppm; do require_command $tool; done
 
 convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
 djpeg -outfile "$work/photo.ppm" "$work/photo.jpg"
@@ -14,9 +15,15 @@ convert "$work/photo.ppm" -define png:color-type=2 "$work/photo.png"
 convert "$source" -resize '8x8!' "$work/tiny.jpg"
 djpeg -outfile "$work/tiny.ppm" "$work/tiny.jpg"
 convert "$work/tiny.ppm" -define png:color-type=2 "$work/tiny.png"
+for n in photo tiny; do
+  ppmtopcx -24bit "$work/$n.ppm" >"$work/$n.pcx"
+  ppmtotga -rgb "$work/$n.ppm" >"$work/$n.tga"
+  convert "$work/$n.ppm" "$work/$n.mpc"
+done
 
 export MAGICK_THREAD_LIMIT=1
-VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" "$bench" \
+VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" VISTREL_BENCH_PCX="$work/photo.pcx" \
+  VISTREL_BENCH_TGA="$work/photo.tga" "$bench" \
   --benchmark_format=json --benchmark_repetitions=3 --benchmark_report_aggregates_only=true >"$work/ours.json"
 
 # CPU time (user + system) on both sides: the machine may be shared, and wall time then
@@ -24,7 +31,7 @@ VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" "$bench
 python3 - "$work" <<'PY'
 import json, os, resource, shutil, subprocess, sys
 work = sys.argv[1]
-ours = {b["run_name"].split("/")[0]: b["cpu_time"]
+ours = {b["run_name"].removesuffix("/real_time"): b["cpu_time"]
         for b in json.load(open(f"{work}/ours.json"))["benchmarks"] if b.get("aggregate_name") == "median"}
 
 def cpu_ms(command, runs=5):
@@ -48,7 +55,20 @@ rows = [("JPEG decode 4000x3000", "BM_JpegDecode", "djpeg",
         ("JPEG encode q75      ", "BM_JpegEncode", "cjpeg",
          peer_ms(lambda n: ["cjpeg", "-quality", "75", "-outfile", "/dev/null", f"{work}/{n}.ppm"])),
         ("PNG decode 4000x3000 ", "BM_PngDecode", "ImageMagick",
-         peer_ms(lambda n: ["convert", f"{work}/{n}.png", "null:"]))]
+         peer_ms(lambda n: ["convert", f"{work}/{n}.png", "null:"])),
+        ("PCX decode 24-bit    ", "Decode/Pcx", "pcxtoppm",
+         peer_ms(lambda n: ["pcxtoppm", f"{work}/{n}.pcx"])),
+        ("PCX decode 24-bit    ", "Decode/Pcx", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.pcx", "null:"])),
+        ("TGA decode 24-bit RLE", "Decode/Tga", "tgatoppm",
+         peer_ms(lambda n: ["tgatoppm", f"{work}/{n}.tga"])),
+        ("TGA decode 24-bit RLE", "Decode/Tga", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.tga", "null:"])),
+        # ImageMagick's pixel cache loads without decoding: what is timed is the encoder.
+        ("PCX encode 24-bit    ", "Encode/Pcx", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "pcx:/dev/null"])),
+        ("TGA encode 24-bit    ", "Encode/Tga", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "-compress", "None", "tga:/dev/null"]))]
 if shutil.which("vips"):
     rows.append(("PNG decode 4000x3000 ", "BM_PngDecode", "vips avg",
                  peer_ms(lambda n: ["vips", "avg", f"{work}/{n}.png"])))

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 class ByteReader {
@@ -39,6 +40,15 @@ public:
         }
         return done;
     }
+
+    // The bytes read ahead and not yet taken, refilled when none are left; empty at the end of
+    // the input. Take says how many of them were used.
+    std::span<const std::uint8_t> Buffered()
+    {
+        if (position == length) Refill();
+        return {block.data() + position, length - position};
+    }
+    void Take(std::size_t count) { position += std::min(count, length - position); }
 
 private:
     bool Refill()

@@ -132,7 +132,7 @@ PcxCodec::Layout PcxCodec::ReadLayout(const std::uint8_t* raw)
 bool PcxCodec::ReadRows(ByteReader& reader, const Layout& layout)
 {
     const std::size_t lineSize = layout.LineSize();
-    std::vector<std::uint8_t> line(lineSize);
+    std::vector<std::uint8_t> line(lineSize + kLongestRun);
     std::size_t pending = 0;
     std::uint8_t pendingValue = 0;
     for (std::int32_t fileRow = 0; fileRow < layout.height; ++fileRow) {
@@ -146,20 +146,47 @@ bool PcxCodec::ReadRows(ByteReader& reader, const Layout& layout)
                 pending -= n;
                 continue;
             }
-            const int code = reader.Next();
-            if (code < 0) break;
-            if (code < kRunFlag) {
-                line[filled++] = std::uint8_t(code);
-                continue;
+            const std::span<const std::uint8_t> input = reader.Buffered();
+            if (input.empty()) break;
+            const std::uint8_t* in = input.data();
+            const std::uint8_t* const inEnd = in + input.size();
+            std::uint8_t* out = line.data() + filled;
+            std::uint8_t* const outEnd = line.data() + lineSize;
+            while (out < outEnd && inEnd - in >= 2) {
+                const std::uint8_t code = in[0];
+                if (code < kRunFlag) {
+                    *out++ = code;
+                    ++in;
+                    continue;
+                }
+                // A whole longest run is stored into the slack behind the line: one fixed-size
+                // fill, no call, for the short runs that photographs are full of.
+                const std::size_t count = code & 0x3F;
+                const std::size_t n = std::min(count, std::size_t(outEnd - out));
+                std::memset(out, in[1], kLongestRun);
+                out += n;
+                pending = count - n;
+                pendingValue = in[1];
+                in += 2;
             }
-            const int value = reader.Next();
-            if (value < 0) break;
-            pending = std::size_t(code & 0x3F);
-            pendingValue = std::uint8_t(value);
+            reader.Take(std::size_t(in - input.data()));
+            filled = std::size_t(out - line.data());
+            if (in < inEnd && out < outEnd) {
+                // The last byte read ahead; a count byte's value starts the next block.
+                const int code = reader.Next();
+                if (code < kRunFlag) {
+                    line[filled++] = std::uint8_t(code);
+                    continue;
+                }
+                const int value = reader.Next();
+                if (value < 0) break;
+                pending = std::size_t(code & 0x3F);
+                pendingValue = std::uint8_t(value);
+            }
         }
         if (filled < lineSize) {
             if (fileRow == 0 && filled == 0) Fail("corrupted PCX");
-            std::fill(line.begin() + std::ptrdiff_t(filled), line.end(), std::uint8_t(0));
+            std::fill(line.begin() + std::ptrdiff_t(filled), line.begin() + std::ptrdiff_t(lineSize), std::uint8_t(0));
             StoreRow(layout, line.data(), layout.height - 1 - fileRow);
             SetPartial(true);
             return false;

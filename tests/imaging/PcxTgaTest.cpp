@@ -398,6 +398,26 @@ TEST(PcxDecoding, RunsCrossRowsButNotTheEnd)
     EXPECT_STREQ(over.GetLastError(), "repeat count spans end of image");
 }
 
+// Runs whose count byte ends one block of read-ahead and whose value starts the next.
+TEST(PcxDecoding, RunsSplitAcrossReadBlocks)
+{
+    const int width = 1000;
+    const int height = 200;
+    std::vector<unsigned char> file = PcxHeader(8, 1, width - 1, width);
+    file.resize(128);
+    file[10] = std::uint8_t(height - 1);
+    auto value = [](int i) { return std::uint8_t(i * 7); };
+    // One literal first puts every later count byte at an odd offset.
+    file.push_back(value(0) & 0x3F);
+    for (int i = 1; i < width * height; ++i) file.insert(file.end(), {0xC1, value(i)});
+    file.push_back(12);
+    file.resize(file.size() + 768, 0);
+    PcxCodec codec;
+    ASSERT_TRUE(DecodeBytes(codec, file)) << codec.GetLastError();
+    for (int i = 1; i < width * height; ++i)
+        ASSERT_EQ(codec.GetPixelIndex(i % width, height - 1 - i / width), value(i)) << i;
+}
+
 namespace {
 
 std::vector<unsigned char> TgaFile(int type, int depth, int descriptor, std::vector<unsigned char> data,
