@@ -2,7 +2,9 @@
 
 #include "BmpCodec.h"
 #include "JpegCodec.h"
+#include "PcxCodec.h"
 #include "PngCodec.h"
+#include "TgaCodec.h"
 #include "WmfCodec.h"
 
 #include <algorithm>
@@ -27,8 +29,8 @@ constexpr CodecEntry kCodecs[] = {
     {F::Gif, "gif", "gif", true, true, nullptr},
     {F::Png, "png", "png", false, true, Make<PngCodec>},
     {F::Tif, "tif", "tif tiff", true, true, nullptr},
-    {F::Tga, "tga", "tga", false, true, nullptr},
-    {F::Pcx, "pcx", "pcx", false, true, nullptr},
+    {F::Tga, "tga", "tga", false, true, Make<TgaCodec>},
+    {F::Pcx, "pcx", "pcx", false, true, Make<PcxCodec>},
     {F::Wbmp, "wbmp", "wbmp", false, true, nullptr},
     {F::Wmf, "wmf", "wmf emf", false, false, Make<WmfCodec>},
 };
