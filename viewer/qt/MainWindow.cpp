@@ -2,6 +2,7 @@
 
 #include "CommandIds.h"
 #include "Desktop.h"
+#include "ImageBrowser.h"
 #include "ImageView.h"
 #include "MainStatusBar.h"
 #include "SettingsKeys.h"
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -31,13 +33,21 @@ QPoint UsableOrigin()
     return screen ? screen->availableGeometry().topLeft() : QPoint();
 }
 
+// How long to wait for the window manager's frame: checked every 20 ms, for 2 seconds at most.
+constexpr int kFrameCheckMs = 20;
+constexpr int kFrameChecks = 100;
+
 } // namespace
 
-MainWindow::MainWindow(platform::Desktop& screen, ImageBrowser& browser, bool menuAndStatus)
+MainWindow::MainWindow(platform::Desktop& screen, ImageBrowser& shown, bool menuAndStatus)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      desktop(screen)
+      desktop(screen),
+      browser(shown),
+      frameWatch(new QTimer(this))
 {
+    frameWatch->setInterval(kFrameCheckMs);
+    connect(frameWatch, &QTimer::timeout, this, &MainWindow::SettleFrame);
     setWindowTitle(QString::fromLatin1(settings::kAppName));
     setWindowIcon(QIcon(QStringLiteral(":/vistrel/vistrel.png")));
     auto* layout = new QVBoxLayout(this);
@@ -51,7 +61,7 @@ MainWindow::MainWindow(platform::Desktop& screen, ImageBrowser& browser, bool me
         layout->setMenuBar(menuBar);
         BuildMenu();
     }
-    view = new ImageView(browser, this);
+    view = new ImageView(shown, this);
     layout->addWidget(view, 1);
     if (menuAndStatus) {
         statusBar = new MainStatusBar(this);
@@ -69,7 +79,32 @@ void MainWindow::PlaceInitially(int x, int y)
     const platform::ScreenMetrics metrics = desktop.GetScreenMetrics();
     if (x == platform::kDefaultPosition) x = (metrics.screenWidth - view::kMinWidth) / 2;
     if (y == platform::kDefaultPosition) y = (metrics.screenHeight - view::kMinHeight) / 2;
-    move(QPoint(x, y) + UsableOrigin());
+    Place(QPoint(x, y) + UsableOrigin());
+}
+
+void MainWindow::Place(const QPoint& frameTopLeft)
+{
+    wantedFrame = frameTopLeft;
+    placed = true;
+    move(frameTopLeft);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!frameSettled && !frameWatch->isActive()) frameWatch->start();
+}
+
+void MainWindow::SettleFrame()
+{
+    if (FrameOffsets().top() <= 0 && ++frameChecks < kFrameChecks) return;
+    frameWatch->stop();
+    frameSettled = true;
+    if (placed && frameGeometry().topLeft() != wantedFrame) move(wantedFrame);
+    const platform::ScreenMetrics now = desktop.GetScreenMetrics();
+    if (now.frameWidth != fittedWith.frameWidth || now.frameHeight != fittedWith.frameHeight ||
+        now.captionHeight != fittedWith.captionHeight)
+        browser.FitWindow();
 }
 
 platform::WindowRect MainWindow::GetOuterRect() const
@@ -93,7 +128,8 @@ platform::WindowRect MainWindow::GetRestoredRect() const
 
 void MainWindow::SetOuterRect(const platform::WindowRect& rect)
 {
-    move(QPoint(rect.left, rect.top) + UsableOrigin());
+    fittedWith = desktop.GetScreenMetrics();
+    Place(QPoint(rect.left, rect.top) + UsableOrigin());
     resize(ClientSize(rect.width, rect.height));
     show();
     raise();

@@ -12,6 +12,7 @@
 class ImageBrowser;
 class QAction;
 class QMenuBar;
+class QTimer;
 
 namespace platform {
 class Desktop;
@@ -62,6 +63,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildMenu();
@@ -70,7 +72,21 @@ private:
     QSize ClientSize(int outerWidth, int outerHeight) const;
     QMargins FrameOffsets() const;
 
+    // Until the window manager has framed the window, Qt places its client area where the
+    // frame was asked for, and the desktop measures a guessed frame: once the real frame is
+    // known, the frame goes where it was asked for and the window is fitted again.
+    void SettleFrame();
+    // The frame's top-left point last asked for; the stored position is the same point.
+    void Place(const QPoint& frameTopLeft);
+
     platform::Desktop& desktop;
+    ImageBrowser& browser;
+    QTimer* frameWatch = nullptr;
+    int frameChecks = 0;
+    bool frameSettled = false;
+    bool placed = false;
+    QPoint wantedFrame;
+    platform::ScreenMetrics fittedWith;
     QMenuBar* menuBar = nullptr;
     ImageView* view = nullptr;
     MainStatusBar* statusBar = nullptr;
