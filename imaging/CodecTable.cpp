@@ -1,6 +1,7 @@
 #include "CodecTable.h"
 
 #include "BmpCodec.h"
+#include "GifCodec.h"
 #include "JpegCodec.h"
 #include "PcxCodec.h"
 #include "PngCodec.h"
@@ -26,7 +27,7 @@ constexpr CodecEntry kCodecs[] = {
     {F::Bmp, "bmp", "bmp dib", false, true, Make<BmpCodec>},
     {F::Jpg, "jpg", "jpg jpeg jpe jif jfif", false, true, Make<JpegCodec>},
     {F::Ico, "ico", "ico cur", true, true, nullptr},
-    {F::Gif, "gif", "gif", true, true, nullptr},
+    {F::Gif, "gif", "gif", true, true, Make<GifCodec>},
     {F::Png, "png", "png", false, true, Make<PngCodec>},
     {F::Tif, "tif", "tif tiff", true, true, nullptr},
     {F::Tga, "tga", "tga", false, true, Make<TgaCodec>},
