@@ -1,6 +1,7 @@
 #include "PcxCodec.h"
 
 #include "ByteReader.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,17 +19,6 @@ constexpr std::uint32_t kLargestField = 65535;
 constexpr int kRunFlag = 0xC0;
 constexpr std::size_t kLongestRun = 63;
 constexpr std::size_t kWriteChunk = 65536;
-
-std::uint32_t Get16(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0] | (p[1] << 8));
-}
-
-void Put16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
 
 // Appends one plane line, run-length coded: runs never cross the line's end.
 void PackLine(const std::uint8_t* line, std::size_t length, std::vector<std::uint8_t>& packed)
@@ -107,7 +97,7 @@ PcxCodec::Layout PcxCodec::ReadLayout(const std::uint8_t* raw)
     Layout layout;
     layout.bitsPerPlane = raw[3];
     layout.planes = raw[65];
-    layout.bytesPerLine = Get16(raw + 66);
+    layout.bytesPerLine = GetLittle16(raw + 66);
     layout.headerPalette = raw + 16;
     if (layout.planes > 4) Fail("Can't handle image with more than 4 planes");
     if (layout.planes == 0) Fail("corrupted PCX");
@@ -116,10 +106,10 @@ PcxCodec::Layout PcxCodec::ReadLayout(const std::uint8_t* raw)
     if ((bits == 2 || bits == 4) && layout.planes > 1) Fail("Can't handle packed pixels with more than 1 plane.");
     if (bits == 8 && layout.planes == 2) Fail("Can't handle more than 1 bit per pixel");
 
-    const std::uint32_t xMin = Get16(raw + 4);
-    const std::uint32_t yMin = Get16(raw + 6);
-    const std::uint32_t xMax = Get16(raw + 8);
-    const std::uint32_t yMax = Get16(raw + 10);
+    const std::uint32_t xMin = GetLittle16(raw + 4);
+    const std::uint32_t yMin = GetLittle16(raw + 6);
+    const std::uint32_t xMax = GetLittle16(raw + 8);
+    const std::uint32_t yMax = GetLittle16(raw + 10);
     if (xMax < xMin || yMax < yMin) Fail("corrupted PCX");
     layout.width = std::int32_t(xMax - xMin + 1);
     layout.height = std::int32_t(yMax - yMin + 1);
@@ -268,8 +258,8 @@ bool PcxCodec::Decode(ByteStream& in)
         if (in.Read(raw, 1, sizeof raw) != sizeof raw) Fail("Can't read PCX image");
         if (raw[0] != kManufacturer) Fail("Error: Not a PCX file");
         if (raw[2] != kRunLength) Fail("PCX file has unknown encoding scheme");
-        SetDpiX(std::int32_t(Get16(raw + 12)));
-        SetDpiY(std::int32_t(Get16(raw + 14)));
+        SetDpiX(std::int32_t(GetLittle16(raw + 12)));
+        SetDpiY(std::int32_t(GetLittle16(raw + 14)));
         const Layout layout = ReadLayout(raw);
 
         if (!Create(layout.width, layout.height, layout.PictureDepth(), ImageFormat::Pcx))
@@ -306,10 +296,10 @@ bool PcxCodec::Encode(ByteStream& out)
         raw[1] = kVersion;
         raw[2] = kRunLength;
         raw[3] = std::uint8_t(bits);
-        Put16(raw + 8, width - 1);
-        Put16(raw + 10, height - 1);
-        Put16(raw + 12, std::uint32_t(std::clamp<std::int32_t>(info.dpiX, 0, kLargestField)));
-        Put16(raw + 14, std::uint32_t(std::clamp<std::int32_t>(info.dpiY, 0, kLargestField)));
+        PutLittle16(raw + 8, width - 1);
+        PutLittle16(raw + 10, height - 1);
+        PutLittle16(raw + 12, std::uint32_t(std::clamp<std::int32_t>(info.dpiX, 0, kLargestField)));
+        PutLittle16(raw + 14, std::uint32_t(std::clamp<std::int32_t>(info.dpiY, 0, kLargestField)));
         const RgbQuad* palette = GetPalette();
         if (depth == 4) {
             for (std::size_t i = 0; i < 16; ++i) {
@@ -321,7 +311,7 @@ bool PcxCodec::Encode(ByteStream& out)
             std::fill(raw + 19, raw + 22, std::uint8_t(255));
         }
         raw[65] = std::uint8_t(planes);
-        Put16(raw + 66, bytesPerLine);
+        PutLittle16(raw + 66, bytesPerLine);
         if (out.Write(raw, 1, sizeof raw) != sizeof raw) Fail("cannot write PCX header");
 
         // The header palette of 1-bit files is black, white: a picture whose first colour is

@@ -1,6 +1,7 @@
 #include "TgaCodec.h"
 
 #include "ByteReader.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,17 +20,6 @@ constexpr std::uint32_t kLargestMap = 256;
 constexpr std::uint32_t kLargestField = 65535;
 constexpr std::size_t kWriteChunk = 65536;
 
-std::uint32_t Get16(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0] | (p[1] << 8));
-}
-
-void Put16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
-
 bool IsColourSize(std::uint32_t bits)
 {
     return bits == 15 || bits == 16 || bits == 24 || bits == 32;
@@ -40,7 +30,7 @@ bool IsColourSize(std::uint32_t bits)
 RgbQuad FileColour(const std::uint8_t* p, std::size_t bytes)
 {
     if (bytes == 2) {
-        const std::uint32_t w = Get16(p);
+        const std::uint32_t w = GetLittle16(p);
         return RgbQuad{std::uint8_t((w << 3) & 0xF8), std::uint8_t((w >> 2) & 0xF8), std::uint8_t((w >> 7) & 0xF8), 0};
     }
     return RgbQuad{p[0], p[1], p[2], 0};
@@ -118,11 +108,11 @@ TgaCodec::Header TgaCodec::ReadHeader(ByteStream& in)
     tga.idLength = raw[0];
     tga.mapType = raw[1];
     tga.imageType = raw[2];
-    tga.mapFirst = Get16(raw + 3);
-    tga.mapLength = Get16(raw + 5);
+    tga.mapFirst = GetLittle16(raw + 3);
+    tga.mapLength = GetLittle16(raw + 5);
     tga.mapEntryBits = raw[7];
-    tga.width = Get16(raw + 12);
-    tga.height = Get16(raw + 14);
+    tga.width = GetLittle16(raw + 12);
+    tga.height = GetLittle16(raw + 14);
     tga.depth = raw[16];
     tga.descriptor = raw[17];
 
@@ -244,11 +234,11 @@ bool TgaCodec::Encode(ByteStream& out)
         raw[1] = mapped ? 1 : 0;
         raw[2] = std::uint8_t(mapped ? kColourMapped : kTrueColour);
         if (mapped) {
-            Put16(raw + 5, kLargestMap);
+            PutLittle16(raw + 5, kLargestMap);
             raw[7] = 24;
         }
-        Put16(raw + 12, width);
-        Put16(raw + 14, height);
+        PutLittle16(raw + 12, width);
+        PutLittle16(raw + 14, height);
         raw[16] = mapped ? 8 : withAlpha ? 32 : 24;
         // The descriptor counts the alpha bits of each pixel.
         raw[17] = withAlpha ? 8 : 0;

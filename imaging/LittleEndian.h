@@ -1,0 +1,15 @@
+// 16-bit little-endian fields of file headers.
+#pragma once
+
+#include <cstdint>
+
+inline std::uint32_t GetLittle16(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0] | (p[1] << 8));
+}
+
+inline void PutLittle16(std::uint8_t* p, std::uint32_t v)
+{
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
