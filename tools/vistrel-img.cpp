@@ -98,9 +98,16 @@ bool LoadFrame(Picture& picture, const char* path, int frame)
     }
     Picture chosen(format);
     chosen.SetFrame(frame);
-    if (!chosen.Load(path, format)) {
-        char reason[128];
-        std::snprintf(reason, sizeof reason, "no frame %d: the file holds %d", frame, chosen.GetNumFrames());
+    // Decoded by the format found only: loading by content again would fall back to frame 0.
+    std::FILE* file = std::fopen(path, "rb");
+    const bool decoded = file && chosen.Decode(file, format);
+    if (file) std::fclose(file);
+    if (!decoded) {
+        char reason[300];
+        if (frame >= chosen.GetNumFrames())
+            std::snprintf(reason, sizeof reason, "no frame %d: the file holds %d", frame, chosen.GetNumFrames());
+        else
+            std::snprintf(reason, sizeof reason, "frame %d: %s", frame, chosen.GetLastError());
         picture.SetLastError(reason);
         return false;
     }

@@ -20,6 +20,8 @@ constexpr std::uint8_t kTableFlag = 0x80;
 constexpr std::uint8_t kInterlaceFlag = 0x40;
 constexpr int kLeaveInPlace = 1;
 constexpr std::uint32_t kLargestSize = 65535;
+// No byte of LZW data stands for more than 4096 / 1.5 pixels.
+constexpr std::uint64_t kLargestExpansion = 4096;
 // 17 x 15 = 255 pixels: every tile's colours fit a table beside the transparent entry 0.
 constexpr std::uint32_t kTileWidth = 17;
 constexpr std::uint32_t kTileHeight = 15;
@@ -90,6 +92,10 @@ struct GifCodec::DecodeState {
     std::uint8_t controlFlags = 0;
     std::int32_t firstTransparent = -1;
     RgbQuad transparentColour;
+    // Making a picture costs its size even when no data fills it: the frames of a file may
+    // together take what any picture may, plus what the file's data could ever fill.
+    std::uint64_t allocated = 0;
+    std::uint64_t allowance = 0;
     bool partial = false;
     bool reached = false;
     bool stop = false;
@@ -336,6 +342,8 @@ void GifCodec::DecodeImage(ByteReader& in, const Descriptor& image, DecodeState&
 
     const std::size_t entries = state.table.size() / 3;
     const std::uint32_t depth = entries == 2 ? 1 : (entries >= 4 && entries <= 16) ? 4 : 8;
+    state.allocated += (std::uint64_t(image.width) * depth + 31) / 32 * 4 * image.height;
+    if (state.allocated > state.allowance) Fail("GIF: the frames are larger than the file's data can fill");
     if (!Create(std::int32_t(image.width), std::int32_t(image.height), depth, ImageFormat::Gif))
         Fail(*GetLastError() ? GetLastError() : "Can't allocate memory");
     if (entries) {
@@ -403,6 +411,7 @@ bool GifCodec::Decode(ByteStream& in)
                 Fail("GIF: the file ends inside its colour table");
         }
         state->compose = state->table.empty() ? 1 : 0;
+        state->allowance = kMaxImageBytes + kLargestExpansion * std::uint64_t(std::max<std::int64_t>(in.Size(), 0));
 
         const std::int32_t start = in.Tell();
         {

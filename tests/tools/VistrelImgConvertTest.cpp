@@ -154,3 +154,24 @@ TEST(VistrelImgConvert, PalettePicturesBecomeJpegs)
     ASSERT_EQ(0, Convert(dir.file("g.bmp"), dir.file("g.jpg")));
     EXPECT_EQ(8u, Load(dir.file("g.jpg"), ImageFormat::Jpg).GetBpp());
 }
+
+// A frame that cannot be read is an error, never frame 0 read instead.
+TEST(VistrelImgConvert, FramesOfAGif)
+{
+    VISTREL_REQUIRE_CORPUS(corpus, "gif/gif-test-suite");
+    testsupport::TempDir dir;
+    const std::string animation = (corpus / "animated_loop.gif").string();
+    const ToolRun third = RunTool("convert --frame 2 " + testsupport::ShellQuote(animation) + " " +
+                                      testsupport::ShellQuote(dir.file("third.bmp")), dir);
+    ASSERT_EQ(third.status, 0) << third.err;
+    Picture expected(ImageFormat::Gif);
+    expected.SetFrame(2);
+    ASSERT_TRUE(expected.Load(animation, ImageFormat::Gif));
+    EXPECT_EQ(0, WorstDistance(expected, Load(dir.file("third.bmp"), ImageFormat::Bmp)));
+
+    const ToolRun beyond = RunTool("convert --frame 4 " + testsupport::ShellQuote(animation) + " " +
+                                       testsupport::ShellQuote(dir.file("none.bmp")), dir);
+    EXPECT_EQ(beyond.status, 1);
+    EXPECT_NE(beyond.err.find("no frame 4: the file holds 4"), std::string::npos) << beyond.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.bmp")));
+}
