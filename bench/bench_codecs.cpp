@@ -1,7 +1,8 @@
 // JPEG decode and encode, PNG decode, and PCX and TGA decode and encode of a photograph, through
 // the dispatcher as the viewer uses them. VISTREL_BENCH_JPEG, VISTREL_BENCH_PNG, VISTREL_BENCH_PCX
 // and VISTREL_BENCH_TGA name the files (codecs-vs-peers.sh makes them at 4000 x 3000); without
-// them the benchmarks are skipped.
+// them the benchmarks are skipped. GIF: VISTREL_BENCH_GIF (a 1600 x 1200 picture of 256 colours),
+// VISTREL_BENCH_GIF_ANIMATION (ten such frames) and VISTREL_BENCH_GIF_PHOTO (a 24-bit photo).
 #include "MemoryStream.h"
 #include "Picture.h"
 
@@ -87,6 +88,43 @@ void Encode(benchmark::State& state, const char* variable, ImageFormat format)
     }
 }
 
+// The last frame of an animation of ten: the frames before it are decoded as well.
+void DecodeLastFrame(benchmark::State& state, const char* variable, ImageFormat format)
+{
+    const char* path = PathFrom(variable, state);
+    if (!path) return;
+    for (auto _ : state) {
+        Picture picture(format);
+        picture.SetFrame(9);
+        if (!picture.Load(path, format)) state.SkipWithError(picture.GetLastError());
+        benchmark::DoNotOptimize(picture.GetBits());
+    }
+}
+
+// A picture read from any file (the format found by content) written in another format.
+void Write(benchmark::State& state, const char* variable, ImageFormat format)
+{
+    const char* path = PathFrom(variable, state);
+    if (!path) return;
+    Picture picture;
+    if (!picture.Load(path)) {
+        state.SkipWithError(picture.GetLastError());
+        return;
+    }
+    for (auto _ : state) {
+        MemoryStream out;
+        if (!picture.Encode(out, format)) state.SkipWithError(picture.GetLastError());
+        benchmark::DoNotOptimize(out.GetBuffer());
+    }
+}
+
+BENCHMARK_CAPTURE(Decode, Gif, "VISTREL_BENCH_GIF", ImageFormat::Gif)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(DecodeLastFrame, Gif, "VISTREL_BENCH_GIF_ANIMATION", ImageFormat::Gif)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// Run-length codes (the default mode) for a 256-colour picture; 24-bit photos as tile mosaics.
+BENCHMARK_CAPTURE(Write, Gif, "VISTREL_BENCH_GIF", ImageFormat::Gif)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Write, GifMosaic, "VISTREL_BENCH_GIF_PHOTO", ImageFormat::Gif)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Decode, Pcx, "VISTREL_BENCH_PCX", ImageFormat::Pcx)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Decode, Tga, "VISTREL_BENCH_TGA", ImageFormat::Tga)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Encode, Pcx, "VISTREL_BENCH_PCX", ImageFormat::Pcx)->Unit(benchmark::kMillisecond)->UseRealTime();

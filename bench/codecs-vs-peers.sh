@@ -7,7 +7,7 @@ set -eu
 . "$(dirname "$0")/common.sh"
 bench="$build/bench/bench_codecs"
 require_program "$bench"
-for tool in djpeg cjpeg convert ppmtopcx pcxtoppm ppmtotga tgatoppm; do require_command $tool; done
+for tool in djpeg cjpeg convert ppmtopcx pcxtoppm ppmtotga tgatoppm giftopnm; do require_command $tool; done
 
 convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
 djpeg -outfile "$work/photo.ppm" "$work/photo.jpg"
@@ -21,8 +21,28 @@ for n in photo tiny; do
   convert "$work/$n.ppm" "$work/$n.mpc"
 done
 
+# GIF: a 1600 x 1200 picture of 256 colours, an animation of ten such frames (the photo moved
+# along, one global palette, full frames) and the photo in 24 bits.
+for n in photo tiny; do
+  [ $n = photo ] && size=1600x1200 || size=8x8
+  convert "$work/$n.ppm" -resize "$size!" "$work/$n-small.ppm"
+  convert "$work/$n-small.ppm" -colors 256 "$work/$n.gif"
+  convert "$work/$n.gif" "$work/$n-gif.mpc"
+  convert "$work/$n-small.ppm" "$work/$n-small.mpc"
+  convert "$work/$n-small.ppm" -type TrueColor "BMP3:$work/$n-small.bmp"
+  frames=""
+  for i in 0 1 2 3 4 5 6 7 8 9; do
+    convert "$work/$n-small.ppm" -roll +$((i * 16))+0 -remap "$work/$n.gif" "$work/$n-frame$i.gif"
+    frames="$frames $work/$n-frame$i.gif"
+  done
+  # shellcheck disable=SC2086
+  convert -delay 10 $frames "$work/$n-animation.gif"
+done
+
 export MAGICK_THREAD_LIMIT=1
-VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" VISTREL_BENCH_PCX="$work/photo.pcx" \
+VISTREL_BENCH_GIF="$work/photo.gif" VISTREL_BENCH_GIF_ANIMATION="$work/photo-animation.gif" \
+  VISTREL_BENCH_GIF_PHOTO="$work/photo-small.bmp" \
+  VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" VISTREL_BENCH_PCX="$work/photo.pcx" \
   VISTREL_BENCH_TGA="$work/photo.tga" "$bench" \
   --benchmark_format=json --benchmark_repetitions=3 --benchmark_report_aggregates_only=true >"$work/ours.json"
 
@@ -64,7 +84,15 @@ rows = [("JPEG decode 4000x3000", "BM_JpegDecode", "djpeg",
          peer_ms(lambda n: ["tgatoppm", f"{work}/{n}.tga"])),
         ("TGA decode 24-bit RLE", "Decode/Tga", "ImageMagick",
          peer_ms(lambda n: ["convert", f"{work}/{n}.tga", "null:"])),
+        ("GIF decode 1600x1200 ", "Decode/Gif", "giftopnm",
+         peer_ms(lambda n: ["giftopnm", f"{work}/{n}.gif"])),
+        ("GIF decode frame 10/10", "DecodeLastFrame/Gif", "giftopnm",
+         peer_ms(lambda n: ["giftopnm", "-image=10", f"{work}/{n}-animation.gif"])),
         # ImageMagick's pixel cache loads without decoding: what is timed is the encoder.
+        ("GIF encode 256 colours", "Write/Gif", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}-gif.mpc", "gif:/dev/null"])),
+        ("GIF encode 24-bit    ", "Write/GifMosaic", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}-small.mpc", "gif:/dev/null"])),
         ("PCX encode 24-bit    ", "Encode/Pcx", "ImageMagick",
          peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "pcx:/dev/null"])),
         ("TGA encode 24-bit    ", "Encode/Tga", "ImageMagick",

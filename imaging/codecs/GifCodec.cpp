@@ -87,6 +87,10 @@ struct GifCodec::DecodeState {
     // Above 1: a file without global table whose first image is smaller than the screen both
     // ways (a mosaic of tiles) is composed into one 24-bit picture of the screen.
     int compose = 0;
+    // Per frame: drawn over the frame before it. Frames before the last one that stands alone
+    // up to the frame asked for are passed over.
+    std::vector<bool> drawnOver;
+    int firstNeeded = 0;
     int decoded = 0;
     int disposal = 0;
     std::uint8_t controlFlags = 0;
@@ -221,39 +225,46 @@ private:
 
 } // namespace
 
-bool GifCodec::ReadExtension(ByteReader& in, DecodeState* state)
+// Reads an extension block; a graphic control block's four bytes land in `control`. False when
+// reading must stop: the input ended, or an application block was of another size than 11,
+// which is taken for damage.
+bool GifCodec::ReadExtension(ByteReader& in, std::uint8_t* control, bool& hasControl)
 {
     const int label = in.Next();
     const int size = label < 0 ? -1 : in.Next();
     if (size < 0) return false;
     std::uint8_t data[255];
     if (in.Read(data, std::size_t(size)) != std::size_t(size)) return false;
-    if (state && label == kGraphicControl && size == 4) {
-        state->controlFlags = data[0];
-        state->disposal = (data[0] >> 2) & 7;
-        info.frameDelay = std::uint16_t(Get16(data + 1));
-        // The control block speaks for the image that follows: without the flag it has no
-        // transparent colour, whatever an earlier frame had.
-        info.transparentIndex = (data[0] & 1) ? data[3] : -1;
-    }
+    hasControl = label == kGraphicControl && size == 4;
+    if (hasControl) std::memcpy(control, data, 4);
     if (size > 0 && !SkipSubBlocks(in)) return false;
-    // An application block of another size is taken for damage: reading stops behind it.
     return label != kApplication || std::size_t(size) == kApplicationIdSize;
 }
 
-int GifCodec::CountFrames(ByteReader& in, std::uint32_t screenWidth, std::uint32_t screenHeight)
+// Counts the frames, and notes which of them are drawn over the frame before: the frame asked
+// for is then decoded from the last frame that stands alone.
+int GifCodec::CountFrames(ByteReader& in, DecodeState& state)
 {
     int frames = 0;
+    int disposal = 0;
     for (;;) {
         if (info.escape) Fail("Cancelled");
         const int block = in.Next();
         if (block < 0 || block == kTrailer) return frames;
         if (block == kExtension) {
-            if (!ReadExtension(in, nullptr)) return frames;
+            std::uint8_t control[4];
+            bool hasControl = false;
+            if (!ReadExtension(in, control, hasControl)) return frames;
+            if (hasControl) disposal = (control[0] >> 2) & 7;
         } else if (block == kImage) {
             Descriptor image;
             if (!ReadDescriptor(in, image.left, image.top, image.width, image.height, image.flags)) return frames;
-            if (image.Shown(screenWidth, screenHeight)) ++frames;
+            if (image.Shown(state.screenWidth, state.screenHeight)) {
+                if (frames == 0 && image.width != state.screenWidth && image.height != state.screenHeight)
+                    ++state.compose;
+                state.drawnOver.push_back(frames > 0 && disposal == kLeaveInPlace);
+                ++frames;
+            }
             if (!SkipImage(in, image.flags)) return frames;
         }
     }
@@ -266,7 +277,17 @@ void GifCodec::DecodeFrames(ByteReader& in, DecodeState& state)
         const int block = in.Next();
         if (block < 0 || block == kTrailer) return;
         if (block == kExtension) {
-            if (!ReadExtension(in, &state)) return;
+            std::uint8_t control[4];
+            bool hasControl = false;
+            if (!ReadExtension(in, control, hasControl)) return;
+            if (hasControl) {
+                state.controlFlags = control[0];
+                state.disposal = (control[0] >> 2) & 7;
+                info.frameDelay = std::uint16_t(Get16(control + 1));
+                // The control block speaks for the image that follows: without the flag it has
+                // no transparent colour, whatever an earlier frame had.
+                info.transparentIndex = (control[0] & 1) ? control[3] : -1;
+            }
         } else if (block == kImage) {
             Descriptor image;
             if (!ReadDescriptor(in, image.left, image.top, image.width, image.height, image.flags)) return;
@@ -326,9 +347,14 @@ void GifCodec::TakeImage(Picture& image)
 void GifCodec::DecodeImage(ByteReader& in, const Descriptor& image, DecodeState& state)
 {
     const int j = state.decoded;
-    if (j == 0 && image.width != state.screenWidth && image.height != state.screenHeight) ++state.compose;
     if ((image.flags & kTableFlag) && !ReadTable(in, image.flags, state.table))
         Fail("GIF: the file ends inside a colour table");
+    if (j == 0) state.firstTransparent = info.transparentIndex;
+    if (j < state.firstNeeded) {
+        if (in.Next() >= 0) SkipSubBlocks(in);
+        ++state.decoded;
+        return;
+    }
 
     const bool composing = j > 0 && state.disposal == kLeaveInPlace && state.compose < 2;
     Picture backdrop;
@@ -338,7 +364,6 @@ void GifCodec::DecodeImage(ByteReader& in, const Descriptor& image, DecodeState&
         info = kept;
         info.pixels = nullptr;
     }
-    if (j == 0) state.firstTransparent = info.transparentIndex;
 
     const std::size_t entries = state.table.size() / 3;
     const std::uint32_t depth = entries == 2 ? 1 : (entries >= 4 && entries <= 16) ? 4 : 8;
@@ -416,12 +441,17 @@ bool GifCodec::Decode(ByteStream& in)
         const std::int32_t start = in.Tell();
         {
             ByteReader reader(in);
-            info.frameCount = CountFrames(reader, state->screenWidth, state->screenHeight);
+            info.frameCount = CountFrames(reader, *state);
         }
         if (info.frameCount == 0) Fail("GIF: no image on the screen");
         if (info.frame < 0 || info.frame >= info.frameCount)
             Fail("GIF: no frame " + std::to_string(info.frame) + " in " + std::to_string(info.frameCount));
         if (!in.Seek(start, 0)) Fail("GIF: cannot read the file again");
+        // A mosaic is composed of all its tiles.
+        if (state->compose < 2) {
+            state->firstNeeded = info.frame;
+            while (state->firstNeeded > 0 && state->drawnOver[std::size_t(state->firstNeeded)]) --state->firstNeeded;
+        }
 
         ByteReader reader(in);
         DecodeFrames(reader, *state);

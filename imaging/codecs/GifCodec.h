@@ -25,9 +25,9 @@ private:
     struct DecodeState;
     class ImageRows;
 
-    int CountFrames(ByteReader& in, std::uint32_t screenWidth, std::uint32_t screenHeight);
+    int CountFrames(ByteReader& in, DecodeState& state);
     void DecodeFrames(ByteReader& in, DecodeState& state);
-    bool ReadExtension(ByteReader& in, DecodeState* state);
+    static bool ReadExtension(ByteReader& in, std::uint8_t* control, bool& hasControl);
     void DecodeImage(ByteReader& in, const Descriptor& image, DecodeState& state);
     void DrawOver(Picture& backdrop, const Descriptor& image, const ImageRows& rows, DecodeState& state) const;
     void TakeImage(Picture& image);

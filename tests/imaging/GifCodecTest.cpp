@@ -623,3 +623,21 @@ TEST(GifDecode, RowsGoWhereTheyBelong)
     EXPECT_FALSE(DecodeBytes(ours, file, file.size()));
     EXPECT_STREQ(ours.GetLastError(), "GIF: no image on the screen");
 }
+
+// Frames before the one asked for that it does not rest on are passed over, but a colour table
+// they bring stays for the frames after them.
+TEST(GifDecode, PassedOverFramesKeepTheirColourTable)
+{
+    GifFile gif(2, 1);
+    gif.Image(0, 0, 2, 1, {1, 2});
+    gif.Control(0x00, 0);
+    gif.Descriptor(0, 0, 2, 1, 0x87);
+    for (int i = 255; i >= 0; --i) gif.bytes.insert(gif.bytes.end(), {std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i / 2)});
+    gif.Data({256, 3, 4, 257});
+    gif.Image(0, 0, 2, 1, {5, 6});
+    const Bytes file = gif.Done();
+    GifCodec last;
+    ASSERT_TRUE(DecodeBytes(last, file, file.size(), 2)) << last.GetLastError();
+    EXPECT_EQ(TopRgb(last, 0, 0), Entry(250));
+    EXPECT_EQ(TopRgb(last, 1, 0), Entry(249));
+}
