@@ -323,6 +323,15 @@ void GifCodec::DrawOver(Picture& backdrop, const Descriptor& image, const ImageR
     for (std::uint32_t r = 0; r < image.height; ++r) {
         const std::uint8_t* source = info.pixels + std::size_t(image.height - 1 - r) * info.rowStride;
         const std::int32_t y = backdropHeight - 1 - std::int32_t(image.top + r);
+        if (sameColours && bits == 8 && backdrop.GetBpp() == 8) {
+            if (y < 0) continue;
+            const std::int64_t room = std::int64_t(backdrop.GetWidth()) - std::int64_t(image.left);
+            const std::uint32_t count = std::uint32_t(std::clamp<std::int64_t>(room, 0, rows.Arrived(r)));
+            std::uint8_t* target = backdrop.GetBits() + std::size_t(y) * backdrop.GetEffWidth() + image.left;
+            for (std::uint32_t x = 0; x < count; ++x)
+                if (source[x] != transparent) target[x] = source[x];
+            continue;
+        }
         for (std::uint32_t x = 0; x < rows.Arrived(r); ++x) {
             const std::uint8_t index = IndexAt(source, bits, x);
             if (index == transparent) continue;

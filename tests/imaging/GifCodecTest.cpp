@@ -229,6 +229,48 @@ TEST(GifCorpus, FramesMatchTheSuiteReferences)
     EXPECT_EQ(composed, 21);
 }
 
+// Every frame of every animation against ImageMagick's composition, where the rules compose the
+// same way: a frame drawn over the one before (disposal "leave in place" on its own control
+// block) or shown alone at the size of the screen. Frames shown alone at their own size are left
+// out, as are frames whose colours the file does not define.
+TEST(GifCorpus, AnimationFramesMatchImageMagick)
+{
+    VISTREL_REQUIRE_CORPUS(corpus, "gif");
+    if (!HaveTool("convert")) GTEST_SKIP() << "ImageMagick not installed";
+    // ImageMagick composes these frames over the one before, the rules show them alone: they
+    // have disposal 0, or take "leave in place" from the frame before; the last has no colour
+    // table at all.
+    const std::set<std::string> differ = {"different_transparency.gif:1", "transparent_dispose.gif:1",
+                                          "no_palette_with_transparency.gif:1"};
+    int compared = 0;
+    for (const fs::path& file : GifFiles(corpus, false)) {
+        const Bytes bytes = ReadFile(file);
+        GifCodec first;
+        if (!DecodeBytes(first, bytes, bytes.size()) || first.GetNumFrames() < 2) continue;
+        const std::string quoted = ShellQuote(file.string());
+        for (int frame = 0; frame < first.GetNumFrames(); ++frame) {
+            const std::string name = file.filename().string() + ":" + std::to_string(frame);
+            GifCodec ours;
+            ASSERT_TRUE(DecodeBytes(ours, bytes, bytes.size(), frame)) << name << ": " << ours.GetLastError();
+            const auto theirs = DecodeWith("convert " + quoted + " -coalesce " +
+                                           (frame > 0 ? "-delete 0-" + std::to_string(frame - 1) + " " : "") +
+                                           "-delete 1--1 -depth 8 pam:-");
+            ASSERT_TRUE(theirs) << name;
+            if (ours.GetWidth() != theirs->width || ours.GetHeight() != theirs->height) continue;
+            int wrong = 0;
+            for (int y = 0; y < theirs->height; ++y) {
+                for (int x = 0; x < theirs->width; ++x) {
+                    const std::uint32_t want = theirs->Rgba(x, y);
+                    wrong += want >> 24 == 255 && PictureRgb(ours, x, y) != (want & 0xFFFFFF);
+                }
+            }
+            EXPECT_EQ(wrong != 0, differ.count(name) == 1) << name << ": " << wrong << " pixels differ";
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 100);
+}
+
 namespace {
 
 // True on success; a failure must say why, a success must hold an image.
