@@ -119,6 +119,8 @@ struct PictureInfo {
     // Set by a decoder that ran out of data or met damage after it had made the picture: the
     // rows it could not read are blank.
     bool partial = false;
+    // The Exif orientation the decoder found (1 to 8); 0 when the file states none.
+    std::uint8_t exifOrientation = 0;
 };
 
 // An owned, zero-initialised byte block; stands for a movable global memory handle
@@ -189,9 +191,12 @@ public:
     bool IsValid() const { return dib != nullptr; }
     // True when the decoder could not read every row (a cut or damaged file).
     bool IsPartial() const { return info.partial; }
+    int GetExifOrientation() const { return info.exifOrientation; }
     void SetPartial(bool partial) { info.partial = partial; }
     int GetColorKind() const;
     RgbQuad GetTransparentColor() const;
+    // An alpha plane, palette alpha or a transparent index: what Draw blends with.
+    bool HasTransparency() const;
     const BitmapInfoHeader& GetHeader() const { return header; }
     const PictureInfo& GetInfo() const { return info; }
 
@@ -289,12 +294,18 @@ public:
     bool Mirror();
     bool RotateLeft(Picture* destination = nullptr);
     bool RotateRight(Picture* destination = nullptr);
+    // Turns and mirrors the picture into the position that the Exif orientation value (2 to 8)
+    // says is upright; other values leave it as it is.
+    bool Orient(int orientation);
 
     // Output to a device context. Draw blends with alpha, palette alpha and the transparent
     // index; a width or height below 0 stands for the picture's own. Stretch copies scaled.
     bool Draw(RasterDC* dc, std::int32_t x, std::int32_t y, std::int32_t width = -1, std::int32_t height = -1,
               const DcRect* clip = nullptr);
     bool Stretch(RasterDC* dc, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+    // A 24-bit copy of width x height, no larger than the picture, each pixel the average of the
+    // part of the picture it covers; transparency is blended over background as Draw blends it.
+    bool ReduceOnto(Picture& result, std::int32_t width, std::int32_t height, RgbQuad background) const;
 
     // Clipboard and bitmaps
     ByteBlock CopyToGlobalHandle() const;
@@ -333,6 +344,7 @@ private:
     void ResampleBSpline(Picture& result, PaletteSearch& nearest, float xScale, float yScale);
     void ResampleAreaAverage(Picture& result, float xScale, float yScale);
     bool Rotate(bool clockwise, Picture* destination);
+    void FlattenRow(std::int32_t fromTop, std::uint8_t* out, RgbQuad background) const;
     void DrawVisible(RasterDC& dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool blend);
     void MoveResult(Picture& result, Picture* destination);
     void ReleaseOwned();

@@ -22,7 +22,7 @@ bool Picture::Draw(RasterDC* dc, std::int32_t x, std::int32_t y, std::int32_t w,
     const DcRect savedClip = dc->GetClipBox();
     if (clip) dc->IntersectClipRect(*clip);
 
-    const bool blend = info.transparentIndex != -1 || alpha || info.alphaPaletteEnabled;
+    const bool blend = HasTransparency();
     const bool ownSize = w == header.width && h == header.height;
     if (!blend && ownSize) {
         dc->SetDIBitsToDevice(x, y, dib, info.pixels);

@@ -93,6 +93,63 @@ bool Picture::RotateRight(Picture* destination)
     return Rotate(true, destination);
 }
 
+namespace {
+
+// Where an upright pixel comes from: source column = x0 + dx column + dy row, source row
+// (counted from the top) = y0 + ex column + ey row, in units of the turned picture's
+// coordinates. Indexed by Exif orientation; entry 0 is unused.
+struct OrientationMap {
+    bool swapsSides;
+    int dx, dy, ex, ey;
+    bool fromRight, fromBottom;
+};
+constexpr OrientationMap kOrientations[9] = {
+    {false, 1, 0, 0, 1, false, false}, {false, 1, 0, 0, 1, false, false}, {false, -1, 0, 0, 1, true, false},
+    {false, -1, 0, 0, -1, true, true}, {false, 1, 0, 0, -1, false, true}, {true, 0, 1, 1, 0, false, false},
+    {true, 0, 1, -1, 0, false, true},  {true, 0, -1, -1, 0, true, true},  {true, 0, -1, 1, 0, true, false},
+};
+
+} // namespace
+
+bool Picture::Orient(int orientation)
+{
+    if (!dib) return false;
+    if (orientation < 2 || orientation > 8) return true;
+    const OrientationMap& map = kOrientations[orientation];
+    const std::int32_t width = header.width;
+    const std::int32_t height = header.height;
+    const std::int32_t newWidth = map.swapsSides ? height : width;
+    const std::int32_t newHeight = map.swapsSides ? width : height;
+    Picture turned;
+    turned.CopyInfo(*this);
+    if (!turned.Create(newWidth, newHeight, header.bitsPerPixel, info.format)) return false;
+    turned.SetPaletteRaw(GetPalette(), header.colours);
+    if (alpha && !turned.AlphaCreate()) return false;
+
+    const std::int32_t x0 = map.fromRight ? width - 1 : 0;
+    const std::int32_t y0 = map.fromBottom ? height - 1 : 0;
+    const std::uint32_t bytes = header.bitsPerPixel / 8;
+    // Rows are stored bottom-up, so a step down the picture is a step back in memory.
+    const std::ptrdiff_t step = std::ptrdiff_t(map.dx) * bytes - std::ptrdiff_t(map.ex) * info.rowStride;
+    for (std::int32_t y = 0; y < newHeight; ++y) {
+        const std::int32_t sx = x0 + map.dy * y;
+        const std::int32_t sy = height - 1 - (y0 + map.ey * y);
+        const std::int32_t ny = newHeight - 1 - y;
+        if (bytes > 0) {
+            const std::uint8_t* from = PixelAddress(sx, sy);
+            std::uint8_t* to = turned.PixelAddress(0, ny);
+            for (std::int32_t x = 0; x < newWidth; ++x, from += step, to += bytes) std::memcpy(to, from, bytes);
+        } else {
+            for (std::int32_t x = 0; x < newWidth; ++x)
+                turned.SetPixelIndex(x, ny, GetPixelIndex(sx + map.dx * x, sy - map.ex * x));
+        }
+        if (alpha)
+            for (std::int32_t x = 0; x < newWidth; ++x) turned.AlphaSet(x, ny, AlphaGet(sx + map.dx * x, sy - map.ex * x));
+    }
+    MoveResult(turned, nullptr);
+    return true;
+}
+
 void Picture::MoveResult(Picture& result, Picture* destination)
 {
     if (destination) destination->Transfer(result);

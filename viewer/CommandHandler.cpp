@@ -200,8 +200,8 @@ void RunOptions(CommandContext& c)
         return;
     }
     if (result != 1) return;
-    const options::Outcome outcome = options::Accept(form, thumbnails, stored.storeExists, c.browser.GetDrawBorder(),
-                                                     c.browser.GetSortOnDate());
+    const options::Outcome outcome =
+        options::Accept(form, thumbnails, stored.storeExists, options::FlagsOf(c.browser));
     options::Store(outcome);
     WaitCursor wait(c.desktop);
     options::Apply(outcome, c.builder, c.browser);

@@ -70,6 +70,9 @@ public:
     void SetDrawBorder(bool draw) { m_drawBorder = draw; }
     bool GetSortOnDate() const { return m_sortOnDate; }
     void SetSortOnDate(bool byDate) { m_sortOnDate = byDate; }
+    bool GetAutoOrient() const { return m_document.GetAutoOrient(); }
+    // Takes effect from the next load.
+    void SetAutoOrient(bool autoOrient) { m_document.SetAutoOrient(autoOrient); }
 
 private:
     // Shows the first file that loads, trying up to tries entries from index on in steps of

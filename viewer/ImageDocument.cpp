@@ -28,6 +28,9 @@ bool ImageDocument::Load(const char* path)
 {
     if (!FitsPathBuffer(path)) return false;
     if (!m_picture.Load(path, ImageFormat::Unknown)) return false;
+    // A picture that cannot be turned (no memory for the copy) is still shown, as stored.
+    if (m_autoOrient) m_picture.Orient(m_picture.GetExifOrientation());
+    m_viewCopy.Clear();
     std::strcpy(m_path, path);
     std::strcpy(m_info.path, path);
     m_info.fileSize = CKzFile::GetFileSize(path);
@@ -50,6 +53,7 @@ bool ImageDocument::FitInto(int width, int height, bool keepAspect)
         if (box < ratio) newHeight = std::max(1, int(width / ratio));
         else if (box > ratio) newWidth = std::max(1, int(height * ratio));
     }
+    m_viewCopy.Clear();
     return m_picture.Resample(newWidth, newHeight, 0, nullptr);
 }
 
@@ -115,6 +119,7 @@ bool ImageDocument::CopyToClipboard(platform::Clipboard& clipboard) const
 
 void ImageDocument::CreateBlank(int width, int height)
 {
+    m_viewCopy.Clear();
     if (width > 0 && height > 0 && m_picture.Create(width, height, 24, ImageFormat::Unknown)) {
         const RgbQuad grey = RGBtoRGBQUAD(view::kBackground);
         for (int y = 0; y < height; ++y) {
@@ -141,5 +146,6 @@ bool ImageDocument::DrawFitted(RasterDC& dc, int areaWidth, int areaHeight, int 
         view::PlaceInArea(m_picture.GetWidth(), m_picture.GetHeight(), areaWidth, areaHeight, margin);
     drawnWidth = place.width;
     drawnHeight = place.height;
+    if (Picture* copy = m_viewCopy.For(m_picture, place.width, place.height)) return copy->Draw(&dc, place.x, place.y);
     return m_picture.Stretch(&dc, place.x, place.y, place.width, place.height);
 }

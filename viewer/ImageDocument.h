@@ -3,6 +3,7 @@
 
 #include "ImageInfo.h"
 #include "Picture.h"
+#include "ViewCopy.h"
 
 #include <string>
 
@@ -20,9 +21,12 @@ public:
     ImageDocument() = default;
     virtual ~ImageDocument();
 
-    // Decodes the file whatever its extension says. A file that cannot be decoded leaves the
-    // previous picture and its information as they were.
+    // Decodes the file whatever its extension says, turned upright as its Exif orientation says
+    // unless that is switched off. A file that cannot be decoded leaves the previous picture and
+    // its information as they were.
     bool Load(const char* path);
+    void SetAutoOrient(bool autoOrient) { m_autoOrient = autoOrient; }
+    bool GetAutoOrient() const { return m_autoOrient; }
     // Resamples the picture in place to width x height, or with keepAspect to the largest size
     // of the picture's proportions that fits that box (smaller pictures are enlarged).
     bool FitInto(int width, int height, bool keepAspect);
@@ -38,11 +42,13 @@ public:
     const char* GetSaveError() const { return m_saveError; }
     bool CopyToClipboard(platform::Clipboard& clipboard) const;
     // Draws the picture into an area of the device context at the origin, keeping its
-    // proportions (see view::PlaceInArea); reports the drawn size.
+    // proportions (see view::PlaceInArea), smoothly when smaller than itself and over the
+    // background where it is transparent (see ViewCopy); reports the drawn size.
     bool DrawFitted(RasterDC& dc, int areaWidth, int areaHeight, int margin, int& drawnWidth, int& drawnHeight);
     // A grey picture of the given size; the information then describes it, with no path.
     void CreateBlank(int width, int height);
     ImageInfo GetInfo() const { return m_info; }
+    const ViewCopy& GetViewCopy() const { return m_viewCopy; }
 
     bool IsLoaded() const { return m_loaded; }
     const char* GetPath() const { return m_path; }
@@ -52,9 +58,11 @@ private:
     bool SaveFailed(const char* reason);
 
     bool m_loaded = false;
+    bool m_autoOrient = true;
     char m_path[260] = {};
     char m_saveTarget[260] = {};
     char m_saveError[256] = {};
     Picture m_picture;
+    ViewCopy m_viewCopy;
     ImageInfo m_info;
 };

@@ -39,6 +39,7 @@ Form Initial(const StoredFlags& stored, const Thumbnails& builder)
         form.showSplash = stored.hideSplashScreen != 1;
         form.drawBorder = stored.drawBorder == 1;
         form.sortOnDate = stored.sortImagesOnDate == 1;
+        form.autoOrient = stored.autoOrient != 0;
     }
     form.width = std::to_string(builder.width);
     form.height = std::to_string(builder.height);
@@ -52,22 +53,21 @@ int Step(int value, int steps, int limit)
     return int(std::clamp<long long>(next, kThumbMinimum, limit));
 }
 
-Outcome Accept(const Form& form, const Thumbnails& builder, bool storeExists, bool browserDrawBorder,
-               bool browserSortOnDate)
+Outcome Accept(const Form& form, const Thumbnails& builder, bool storeExists, const LiveFlags& live)
 {
     Outcome outcome;
     outcome.thumbnails = {FieldValue(form.width, builder.width), FieldValue(form.height, builder.height),
                           FieldValue(form.columns, builder.columns)};
-    outcome.drawBorder = browserDrawBorder;
-    outcome.sortOnDate = browserSortOnDate;
+    outcome.flags = live;
     if (!storeExists) return outcome;
 
     outcome.writes = {{settings::HideSplashScreen, form.showSplash ? 0 : 1},
                       {settings::DrawBorder, form.drawBorder ? 1 : 0},
-                      {settings::SortImagesOnDate, form.sortOnDate ? 1 : 0}};
-    outcome.drawBorder = form.drawBorder;
-    outcome.sortOnDate = form.sortOnDate;
-    outcome.refresh = form.drawBorder != browserDrawBorder || form.sortOnDate != browserSortOnDate;
+                      {settings::SortImagesOnDate, form.sortOnDate ? 1 : 0},
+                      {settings::AutoOrient, form.autoOrient ? 1 : 0}};
+    outcome.flags = {form.drawBorder, form.sortOnDate, form.autoOrient};
+    outcome.refresh = form.drawBorder != live.drawBorder || form.sortOnDate != live.sortOnDate ||
+                      form.autoOrient != live.autoOrient;
     return outcome;
 }
 

@@ -24,12 +24,20 @@ struct Thumbnails {
     friend bool operator==(const Thumbnails&, const Thumbnails&) = default;
 };
 
-// The three check box settings as read from the store; nullopt for a value that is missing.
+// The check box settings as read from the store; nullopt for a value that is missing.
 struct StoredFlags {
     bool storeExists = false;
     std::optional<int> hideSplashScreen;
     std::optional<int> drawBorder;
     std::optional<int> sortImagesOnDate;
+    std::optional<int> autoOrient;
+};
+
+// The flags the viewer works with now.
+struct LiveFlags {
+    bool drawBorder = false;
+    bool sortOnDate = false;
+    bool autoOrient = true;
 };
 
 // What the dialog's controls hold.
@@ -37,6 +45,7 @@ struct Form {
     bool showSplash = true;
     bool drawBorder = false;
     bool sortOnDate = false;
+    bool autoOrient = true;
     std::string width;
     std::string height;
     std::string columns;
@@ -55,15 +64,13 @@ struct Outcome {
     Thumbnails thumbnails;
     // Settings to write, in order; empty without a settings store.
     std::vector<std::pair<settings::Id, int>> writes;
-    // The browser's flags after OK, and whether its list and window must be refreshed.
-    bool drawBorder = false;
-    bool sortOnDate = false;
+    // The flags after OK, and whether the browser's list and window must be refreshed.
+    LiveFlags flags;
     bool refresh = false;
 };
 
 // OK: an empty field keeps the builder's current value; other texts are read as decimal
 // integers (a text that is not one reads as 0, which the builder refuses).
-Outcome Accept(const Form& form, const Thumbnails& builder, bool storeExists, bool browserDrawBorder,
-               bool browserSortOnDate);
+Outcome Accept(const Form& form, const Thumbnails& builder, bool storeExists, const LiveFlags& live);
 
 } // namespace options

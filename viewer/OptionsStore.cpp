@@ -26,6 +26,7 @@ StoredFlags ReadStoredFlags()
     flags.hideSplashScreen = Read(store, settings::HideSplashScreen);
     flags.drawBorder = Read(store, settings::DrawBorder);
     flags.sortImagesOnDate = Read(store, settings::SortImagesOnDate);
+    flags.autoOrient = Read(store, settings::AutoOrient);
     return flags;
 }
 
@@ -43,12 +44,19 @@ Thumbnails ThumbnailsOf(const ThumbnailPageBuilder& builder)
     return {builder.GetThumbWidth(), builder.GetThumbHeight(), builder.GetThumbColumns()};
 }
 
+LiveFlags FlagsOf(const ImageBrowser& browser)
+{
+    return {browser.GetDrawBorder(), browser.GetSortOnDate(), browser.GetAutoOrient()};
+}
+
 void Apply(const Outcome& outcome, ThumbnailPageBuilder& builder, ImageBrowser& browser)
 {
     const Thumbnails& t = outcome.thumbnails;
     builder.SetThumbnailSettings(t.width, t.height, t.columns);
-    browser.SetDrawBorder(outcome.drawBorder);
-    browser.SetSortOnDate(outcome.sortOnDate);
+    builder.SetAutoOrient(outcome.flags.autoOrient);
+    browser.SetDrawBorder(outcome.flags.drawBorder);
+    browser.SetSortOnDate(outcome.flags.sortOnDate);
+    browser.SetAutoOrient(outcome.flags.autoOrient);
     if (outcome.refresh) browser.Refresh();
 }
 

@@ -23,6 +23,7 @@ constexpr Key kKeys[] = {
     {ThumbWidth, "ThumbWidth", Kind::Int, 120, 1},
     {ThumbHeight, "ThumbHeight", Kind::Int, 120, 1},
     {ThumbColumns, "ThumbColumns", Kind::Int, 6, 1},
+    {AutoOrient, "AutoOrient", Kind::Int, 1, kAny},
 };
 static_assert(std::size(kKeys) == kCount);
 

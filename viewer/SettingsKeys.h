@@ -23,6 +23,7 @@ enum Id {
     ThumbWidth,
     ThumbHeight,
     ThumbColumns,
+    AutoOrient,
     kCount
 };
 

@@ -135,6 +135,7 @@ int StartUp::RunWindowMode()
         int value = 0;
         if (m_settings.Read(settings::SortImagesOnDate, value) && value == 1) m_browser.SetSortOnDate(true);
         if (m_settings.Read(settings::DrawBorder, value) && value == 1) m_browser.SetDrawBorder(true);
+        m_browser.SetAutoOrient(m_settings.Get(settings::AutoOrient) != 0);
     }
     if (!m_arguments.empty()) LoadArgument(m_arguments[0].c_str());
     UpdateMenuState(m_host.GetMenuBar(), m_browser, m_builder, m_app);

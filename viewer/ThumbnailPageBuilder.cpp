@@ -212,6 +212,8 @@ bool ThumbnailPageBuilder::LoadTemplate()
             int value = 0;
             if (store.GetValueInt(KeyName(id), value) && value > 0) *field = value;
         }
+        int autoOrient = 1;
+        if (store.GetValueInt(KeyName(settings::AutoOrient), autoOrient)) m_autoOrient = autoOrient != 0;
     }
     if (m_templateText.IsEmpty()) UseBuiltInTemplate();
     return m_templateLoaded;
@@ -301,6 +303,7 @@ std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(co
     ThumbnailTitles titles(list);
     std::vector<Entry> entries;
     ImageDocument document;
+    document.SetAutoOrient(m_autoOrient);
     for (int i = 0; i < list.GetFileCount(); ++i) {
         const std::string path = list.GetFileName(i);
         Entry entry{FileNameOf(path), {}};

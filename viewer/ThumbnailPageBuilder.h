@@ -44,6 +44,9 @@ public:
     int GetThumbWidth() const { return m_thumbWidth; }
     int GetThumbHeight() const { return m_thumbHeight; }
     int GetThumbColumns() const { return m_thumbColumns; }
+    // Whether thumbnails of camera photos are turned upright (see ImageDocument::Load).
+    bool GetAutoOrient() const { return m_autoOrient; }
+    void SetAutoOrient(bool autoOrient) { m_autoOrient = autoOrient; }
 
     // The template the program carries, with "%s" where the page title goes.
     static const char* BuiltInTemplate();
@@ -87,5 +90,6 @@ private:
     int m_thumbWidth = 120;
     int m_thumbHeight = 120;
     int m_thumbColumns = 6;
+    bool m_autoOrient = true;
     std::string m_failure;
 };

@@ -108,6 +108,7 @@ bool JpegCodec::Decompress(jpeg_decompress_struct& cinfo, JpegErrorManager& erro
     if (!Create(std::int32_t(width), std::int32_t(cinfo.output_height), 8 * components, ImageFormat::Jpg))
         std::longjmp(errors.jump, 1);
     ApplyResolution(cinfo);
+    info.exifOrientation = exif.orientation;
     if (cinfo.out_color_space == JCS_GRAYSCALE) SetGrayPalette();
 
     const bool direct = components == 1 || cinfo.out_color_space == JCS_EXT_BGR;

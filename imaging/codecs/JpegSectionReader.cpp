@@ -213,6 +213,7 @@ bool JpegSectionReader::WalkDirectory(std::size_t start, int depth, bool thumbna
             if (readable) {
                 const double orientation = NumberAt(valueOffset, format);
                 if (orientation < 1 || orientation > 8) problem = "Undefined rotation value";
+                else if (!thumbnail) summary.orientation = std::uint8_t(orientation);
             }
             break;
         case kTagExifDirectory:

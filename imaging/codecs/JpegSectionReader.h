@@ -15,6 +15,8 @@ struct ExifSummary {
     float yResolution = 0;
     // Inches per resolution unit; 0 when the file names no unit.
     float resolutionUnitFactor = 0;
+    // Of the photo (the first directory), 1 to 8; 0 when absent or out of range.
+    std::uint8_t orientation = 0;
     // An Exif block was found and its first directory read without error.
     bool isExif = false;
 };

@@ -84,19 +84,22 @@ TEST(Dialogs, OptionsShowsTheFormAndOkReturnsTheChanges)
             QTest::keyClicks(width, QStringLiteral("7"));
             dialog->findChild<QCheckBox*>(QStringLiteral("drawBorder"))->click();
             dialog->findChild<QCheckBox*>(QStringLiteral("showSplash"))->click();
+            dialog->findChild<QCheckBox*>(QStringLiteral("autoOrient"))->click();
             Button(dialog, QStringLiteral("OK"))->click();
         },
         RejectAll<OptionsDialog>);
     EXPECT_EQ(qtui::RunOptionsDialog(nullptr, form), qtui::kDialogOk);
 
     EXPECT_EQ(boxTexts, (QStringList{"Show splash screen when application starts", "Draw a border around the images",
-                                     "Sort images on date instead of name"}));
+                                     "Sort images on date instead of name",
+                                     "Turn photos upright as the camera was held"}));
     EXPECT_TRUE(centred);
     EXPECT_TRUE(okFocused);
     EXPECT_EQ(heightShown, 20000);
     EXPECT_FALSE(form.showSplash);
     EXPECT_TRUE(form.drawBorder);
     EXPECT_TRUE(form.sortOnDate);
+    EXPECT_FALSE(form.autoOrient);
     EXPECT_EQ(form.width, "119");
     EXPECT_EQ(form.height, "10000");
     EXPECT_EQ(form.columns, "256");

@@ -105,6 +105,14 @@ inline std::optional<RawImage> DecodeWithImageMagick(const std::string& path, bo
                       " -alpha on -depth 8 -type TrueColorAlpha pam:-");
 }
 
+// The file as ImageMagick's convert leaves it after the given operations, as 8-bit samples:
+// the stored samples, without the conversion a gamma chunk would ask for, and with comments
+// stripped (the PNM reader above takes none).
+inline std::optional<RawImage> ConvertWith(const std::string& path, const std::string& operations)
+{
+    return DecodeWith("convert " + ShellQuote(path) + " -set colorspace sRGB " + operations + " -strip -depth 8 ppm:-");
+}
+
 // The picture's colour at (x, y) counted from the top row, as red | green << 8 | blue << 16.
 inline std::uint32_t PictureRgb(const Picture& picture, int x, int y)
 {

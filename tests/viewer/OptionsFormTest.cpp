@@ -15,33 +15,42 @@ namespace {
 
 const Thumbnails kBuilder{120, 90, 6};
 
-std::vector<std::pair<settings::Id, int>> Writes(int hide, int border, int sort)
+std::vector<std::pair<settings::Id, int>> Writes(int hide, int border, int sort, int orient = 1)
 {
-    return {{settings::HideSplashScreen, hide}, {settings::DrawBorder, border}, {settings::SortImagesOnDate, sort}};
+    return {{settings::HideSplashScreen, hide},
+            {settings::DrawBorder, border},
+            {settings::SortImagesOnDate, sort},
+            {settings::AutoOrient, orient}};
 }
+
+constexpr options::LiveFlags kLive{false, false, true};
 
 } // namespace
 
 TEST(OptionsForm, BoxesFollowTheStoreOnlyWhenItExists)
 {
-    Form form = Initial({false, 1, 1, 1}, kBuilder);
+    Form form = Initial({false, 1, 1, 1, 0}, kBuilder);
     EXPECT_TRUE(form.showSplash);
     EXPECT_FALSE(form.drawBorder);
     EXPECT_FALSE(form.sortOnDate);
+    EXPECT_TRUE(form.autoOrient);
 
-    form = Initial({true, 1, 1, 1}, kBuilder);
+    form = Initial({true, 1, 1, 1, 0}, kBuilder);
     EXPECT_FALSE(form.showSplash);
     EXPECT_TRUE(form.drawBorder);
     EXPECT_TRUE(form.sortOnDate);
+    EXPECT_FALSE(form.autoOrient);
 
-    // Only exactly 1 counts; missing values keep the defaults.
-    form = Initial({true, 2, 2, 0}, kBuilder);
+    // Only exactly 1 counts, and for the orientation anything but 0; missing values keep the defaults.
+    form = Initial({true, 2, 2, 0, 2}, kBuilder);
     EXPECT_TRUE(form.showSplash);
     EXPECT_FALSE(form.drawBorder);
     EXPECT_FALSE(form.sortOnDate);
-    form = Initial({true, std::nullopt, std::nullopt, std::nullopt}, kBuilder);
+    EXPECT_TRUE(form.autoOrient);
+    form = Initial({true, std::nullopt, std::nullopt, std::nullopt, std::nullopt}, kBuilder);
     EXPECT_TRUE(form.showSplash);
     EXPECT_FALSE(form.drawBorder);
+    EXPECT_TRUE(form.autoOrient);
 
     // The builder's values are shown as they are, also beyond the spin limits.
     form = Initial({}, {20000, 90, 300});
@@ -66,28 +75,34 @@ TEST(OptionsForm, SpinningStaysWithinRange)
 
 TEST(OptionsForm, OkStoresTheBoxesAndRefreshesOnlyOnChange)
 {
-    Form form = Initial({true, 0, 0, 0}, kBuilder);
-    options::Outcome outcome = Accept(form, kBuilder, true, false, false);
+    Form form = Initial({true, 0, 0, 0, 1}, kBuilder);
+    options::Outcome outcome = Accept(form, kBuilder, true, kLive);
     EXPECT_EQ(outcome.thumbnails, kBuilder);
     EXPECT_EQ(outcome.writes, Writes(0, 0, 0));
     EXPECT_FALSE(outcome.refresh);
 
     form.showSplash = false;
     form.drawBorder = true;
-    outcome = Accept(form, kBuilder, true, false, false);
+    outcome = Accept(form, kBuilder, true, kLive);
     EXPECT_EQ(outcome.writes, Writes(1, 1, 0));
-    EXPECT_TRUE(outcome.drawBorder);
-    EXPECT_FALSE(outcome.sortOnDate);
+    EXPECT_TRUE(outcome.flags.drawBorder);
+    EXPECT_FALSE(outcome.flags.sortOnDate);
     EXPECT_TRUE(outcome.refresh);
 
     // The comparison is with the browser's live flags, not with what the store held.
-    form = Initial({true, 0, 0, 0}, kBuilder);
+    form = Initial({true, 0, 0, 0, 1}, kBuilder);
     form.sortOnDate = true;
-    outcome = Accept(form, kBuilder, true, false, true);
+    outcome = Accept(form, kBuilder, true, {false, true, true});
     EXPECT_FALSE(outcome.refresh);
-    outcome = Accept(form, kBuilder, true, true, true);
+    outcome = Accept(form, kBuilder, true, {true, true, true});
     EXPECT_TRUE(outcome.refresh);
-    EXPECT_FALSE(outcome.drawBorder);
+    EXPECT_FALSE(outcome.flags.drawBorder);
+
+    form.autoOrient = false;
+    outcome = Accept(form, kBuilder, true, {false, true, true});
+    EXPECT_EQ(outcome.writes, Writes(0, 0, 1, 0));
+    EXPECT_FALSE(outcome.flags.autoOrient);
+    EXPECT_TRUE(outcome.refresh);
 }
 
 TEST(OptionsForm, WithoutAStoreOnlyTheThumbnailsChange)
@@ -95,10 +110,12 @@ TEST(OptionsForm, WithoutAStoreOnlyTheThumbnailsChange)
     Form form = Initial({}, kBuilder);
     form.drawBorder = true;
     form.width = "200";
-    const options::Outcome outcome = Accept(form, kBuilder, false, false, true);
+    form.autoOrient = false;
+    const options::Outcome outcome = Accept(form, kBuilder, false, {false, true, true});
     EXPECT_TRUE(outcome.writes.empty());
-    EXPECT_FALSE(outcome.drawBorder);
-    EXPECT_TRUE(outcome.sortOnDate);
+    EXPECT_FALSE(outcome.flags.drawBorder);
+    EXPECT_TRUE(outcome.flags.sortOnDate);
+    EXPECT_TRUE(outcome.flags.autoOrient);
     EXPECT_FALSE(outcome.refresh);
     EXPECT_EQ(outcome.thumbnails, (Thumbnails{200, 90, 6}));
 }
@@ -108,7 +125,7 @@ TEST(OptionsForm, FieldTexts)
     auto read = [](const std::string& text) {
         Form form = Initial({}, kBuilder);
         form.columns = text;
-        return Accept(form, kBuilder, false, false, false).thumbnails.columns;
+        return Accept(form, kBuilder, false, kLive).thumbnails.columns;
     };
     EXPECT_EQ(read(""), 6);
     EXPECT_EQ(read("12"), 12);

@@ -39,7 +39,7 @@ TEST_F(OptionsStoreTest, WithoutAStoreNothingIsReadOrWritten)
 {
     EXPECT_FALSE(options::ReadStoredFlags().storeExists);
     const options::Form form = options::Initial(options::ReadStoredFlags(), {120, 120, 6});
-    const options::Outcome outcome = options::Accept(form, {120, 120, 6}, false, false, false);
+    const options::Outcome outcome = options::Accept(form, {120, 120, 6}, false, {});
     EXPECT_TRUE(options::Store(outcome));
     EXPECT_FALSE(CKzAppSettings::IsAppInstalled(settings::kAppName));
 }
@@ -54,7 +54,7 @@ TEST_F(OptionsStoreTest, OkStoresTheBoxesAndTheDialogShowsThemNextTime)
     options::Form form = options::Initial(flags, {120, 120, 6});
     form.showSplash = false;
     form.sortOnDate = true;
-    ASSERT_TRUE(options::Store(options::Accept(form, {120, 120, 6}, true, false, false)));
+    ASSERT_TRUE(options::Store(options::Accept(form, {120, 120, 6}, true, {})));
     EXPECT_EQ(Stored("HideSplashScreen"), 1);
     EXPECT_EQ(Stored("DrawBorder"), 0);
     EXPECT_EQ(Stored("SortImagesOnDate"), 1);
@@ -77,12 +77,12 @@ TEST_F(OptionsStoreTest, BorderAppliesAtOnceAndUnchangedFlagsDoNotRefresh)
 
     const options::Thumbnails shown = options::ThumbnailsOf(builder);
     options::Form form = options::Initial(options::ReadStoredFlags(), shown);
-    options::Outcome outcome = options::Accept(form, shown, true, false, false);
+    options::Outcome outcome = options::Accept(form, shown, true, {});
     options::Apply(outcome, builder, browser);
     EXPECT_EQ(browser.GetViewWidth(), width);
 
     form.drawBorder = true;
-    outcome = options::Accept(form, shown, true, browser.GetDrawBorder(), browser.GetSortOnDate());
+    outcome = options::Accept(form, shown, true, options::FlagsOf(browser));
     ASSERT_TRUE(options::Store(outcome));
     options::Apply(outcome, builder, browser);
     EXPECT_TRUE(browser.GetDrawBorder());
@@ -100,12 +100,12 @@ TEST_F(OptionsStoreTest, ThumbnailValuesGoToTheBuilderUnlessOneIsBelowOne)
     options::Form form = options::Initial(options::ReadStoredFlags(), shown);
     form.width = "200";
     form.columns = "0";
-    options::Apply(options::Accept(form, shown, true, false, false), builder, browser);
+    options::Apply(options::Accept(form, shown, true, {}), builder, browser);
     EXPECT_EQ(options::ThumbnailsOf(builder), shown);
     EXPECT_EQ(Stored("ThumbWidth"), -99);
 
     form.columns = "8";
-    options::Apply(options::Accept(form, shown, true, false, false), builder, browser);
+    options::Apply(options::Accept(form, shown, true, {}), builder, browser);
     EXPECT_EQ(options::ThumbnailsOf(builder), (options::Thumbnails{200, 120, 8}));
     EXPECT_EQ(Stored("ThumbWidth"), 200);
     EXPECT_EQ(Stored("ThumbColumns"), 8);

@@ -79,6 +79,7 @@ OptionsDialog::OptionsDialog(const options::Form& form, QWidget* owner) : QDialo
     showSplash = AddBox(generalLayout, "Show splash screen when application starts", form.showSplash, "showSplash");
     drawBorder = AddBox(generalLayout, "Draw a border around the images", form.drawBorder, "drawBorder");
     sortOnDate = AddBox(generalLayout, "Sort images on date instead of name", form.sortOnDate, "sortOnDate");
+    autoOrient = AddBox(generalLayout, "Turn photos upright as the camera was held", form.autoOrient, "autoOrient");
 
     auto* thumbs = new QGroupBox(QStringLiteral("Thumbnail settings"));
     auto* thumbsLayout = new QVBoxLayout(thumbs);
@@ -114,6 +115,7 @@ options::Form OptionsDialog::GetForm() const
     form.showSplash = showSplash->isChecked();
     form.drawBorder = drawBorder->isChecked();
     form.sortOnDate = sortOnDate->isChecked();
+    form.autoOrient = autoOrient->isChecked();
     form.width = width->text().toStdString();
     form.height = height->text().toStdString();
     form.columns = columns->text().toStdString();

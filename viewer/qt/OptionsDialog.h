@@ -27,6 +27,7 @@ private:
     QCheckBox* showSplash;
     QCheckBox* drawBorder;
     QCheckBox* sortOnDate;
+    QCheckBox* autoOrient;
     QSpinBox* width;
     QSpinBox* height;
     QSpinBox* columns;
