@@ -26,8 +26,22 @@ ImageDocument::~ImageDocument() = default;
 
 bool ImageDocument::Load(const char* path)
 {
-    if (!FitsPathBuffer(path)) return false;
-    if (!m_picture.Load(path, ImageFormat::Unknown)) return false;
+    return LoadForBox(path, 0, 0);
+}
+
+bool ImageDocument::LoadForBox(const char* path, int width, int height)
+{
+    if (!path || !*path) return LoadFailed("No file name was given.");
+    if (!FitsPathBuffer(path)) return LoadFailed("The file name is too long.");
+    m_picture.SetDecodeBox(width, height);
+    m_picture.SetLastError("");
+    if (!m_picture.Load(path, ImageFormat::Unknown)) {
+        // Only a file that could not be opened leaves no codec message; errno says why.
+        if (*m_picture.GetLastError()) return LoadFailed(m_picture.GetLastError());
+        const std::string reason = std::string("The file could not be opened: ") + std::strerror(errno ? errno : EIO);
+        return LoadFailed(reason.c_str());
+    }
+    m_loadError[0] = '\0';
     std::strcpy(m_path, path);
     std::strcpy(m_info.path, path);
     m_info.fileSize = CKzFile::GetFileSize(path);
@@ -104,6 +118,12 @@ bool ImageDocument::SaveAs(const char* path, int saveType)
 bool ImageDocument::SaveFailed(const char* reason)
 {
     std::snprintf(m_saveError, sizeof m_saveError, "%s", reason);
+    return false;
+}
+
+bool ImageDocument::LoadFailed(const char* reason)
+{
+    std::snprintf(m_loadError, sizeof m_loadError, "%s", reason);
     return false;
 }
 
