@@ -6,6 +6,7 @@
 #include "PcxCodec.h"
 #include "PngCodec.h"
 #include "TgaCodec.h"
+#include "TiffCodec.h"
 #include "WmfCodec.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ constexpr CodecEntry kCodecs[] = {
     {F::Ico, "ico", "ico cur", true, true, nullptr},
     {F::Gif, "gif", "gif", true, true, Make<GifCodec>},
     {F::Png, "png", "png", false, true, Make<PngCodec>},
-    {F::Tif, "tif", "tif tiff", true, true, nullptr},
+    {F::Tif, "tif", "tif tiff", true, true, Make<TiffCodec>},
     {F::Tga, "tga", "tga", false, true, Make<TgaCodec>},
     {F::Pcx, "pcx", "pcx", false, true, Make<PcxCodec>},
     {F::Wbmp, "wbmp", "wbmp", false, true, nullptr},
