@@ -26,8 +26,21 @@ ImageDocument::~ImageDocument() = default;
 
 bool ImageDocument::Load(const char* path)
 {
-    if (!FitsPathBuffer(path)) return false;
-    if (!m_picture.Load(path, ImageFormat::Unknown)) return false;
+    Picture picture;
+    if (!Decode(path, picture)) return false;
+    Adopt(path, picture);
+    return true;
+}
+
+bool ImageDocument::Decode(const char* path, Picture& picture)
+{
+    return FitsPathBuffer(path) && picture.Load(path, ImageFormat::Unknown);
+}
+
+void ImageDocument::Adopt(const char* path, Picture& picture)
+{
+    if (!FitsPathBuffer(path)) return;
+    std::swap(m_picture, picture);
     std::strcpy(m_path, path);
     std::strcpy(m_info.path, path);
     m_info.fileSize = CKzFile::GetFileSize(path);
@@ -35,7 +48,6 @@ bool ImageDocument::Load(const char* path)
     m_info.height = m_picture.GetHeight();
     m_info.bitsPerPixel = int(m_picture.GetBpp());
     m_loaded = true;
-    return true;
 }
 
 bool ImageDocument::FitInto(int width, int height, bool keepAspect)

@@ -23,6 +23,11 @@ public:
     // Decodes the file whatever its extension says. A file that cannot be decoded leaves the
     // previous picture and its information as they were.
     bool Load(const char* path);
+    // The decoding step of Load alone: touches nothing but the picture, so any thread may run it.
+    static bool Decode(const char* path, Picture& picture);
+    // Shows a picture decoded elsewhere from path, as Load would; picture receives the one
+    // held until now.
+    void Adopt(const char* path, Picture& picture);
     // Resamples the picture in place to width x height, or with keepAspect to the largest size
     // of the picture's proportions that fits that box (smaller pictures are enlarged).
     bool FitInto(int width, int height, bool keepAspect);
