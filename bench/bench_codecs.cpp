@@ -129,5 +129,7 @@ BENCHMARK_CAPTURE(Decode, Pcx, "VISTREL_BENCH_PCX", ImageFormat::Pcx)->Unit(benc
 BENCHMARK_CAPTURE(Decode, Tga, "VISTREL_BENCH_TGA", ImageFormat::Tga)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Encode, Pcx, "VISTREL_BENCH_PCX", ImageFormat::Pcx)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Encode, Tga, "VISTREL_BENCH_TGA", ImageFormat::Tga)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Decode, Wbmp, "VISTREL_BENCH_WBMP", ImageFormat::Wbmp)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Encode, Wbmp, "VISTREL_BENCH_WBMP", ImageFormat::Wbmp)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -1,13 +1,13 @@
 #!/bin/sh
 # Times JPEG decode (Picture::Load), JPEG encode at quality 75, PNG decode, and decode and encode
-# of 24-bit PCX and run-length TGA of a 4000 x 3000 photo against djpeg, cjpeg, netpbm and
+# of 24-bit PCX, run-length TGA and dithered WBMP of a 4000 x 3000 photo against djpeg, cjpeg, netpbm and
 # ImageMagick (and vips when installed) on the same files in the same run, and prints the ratios
 # of CPU time. Usage: bench/codecs-vs-peers.sh [BUILD_DIR]
 set -eu
 . "$(dirname "$0")/common.sh"
 bench="$build/bench/bench_codecs"
 require_program "$bench"
-for tool in djpeg cjpeg convert ppmtopcx pcxtoppm ppmtotga tgatoppm giftopnm; do require_command $tool; done
+for tool in djpeg cjpeg convert ppmtopcx pcxtoppm ppmtotga tgatoppm giftopnm pbmtowbmp wbmptopbm; do require_command $tool; done
 
 convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
 djpeg -outfile "$work/photo.ppm" "$work/photo.jpg"
@@ -19,6 +19,9 @@ for n in photo tiny; do
   ppmtopcx -24bit "$work/$n.ppm" >"$work/$n.pcx"
   ppmtotga -rgb "$work/$n.ppm" >"$work/$n.tga"
   convert "$work/$n.ppm" "$work/$n.mpc"
+  convert "$work/$n.ppm" -monochrome "pbm:$work/$n.pbm"
+  pbmtowbmp "$work/$n.pbm" >"$work/$n.wbmp"
+  convert "$work/$n.pbm" "$work/$n-bw.mpc"
 done
 
 # GIF: a 1600 x 1200 picture of 256 colours, an animation of ten such frames (the photo moved
@@ -43,7 +46,7 @@ export MAGICK_THREAD_LIMIT=1
 VISTREL_BENCH_GIF="$work/photo.gif" VISTREL_BENCH_GIF_ANIMATION="$work/photo-animation.gif" \
   VISTREL_BENCH_GIF_PHOTO="$work/photo-small.bmp" \
   VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" VISTREL_BENCH_PCX="$work/photo.pcx" \
-  VISTREL_BENCH_TGA="$work/photo.tga" "$bench" \
+  VISTREL_BENCH_TGA="$work/photo.tga" VISTREL_BENCH_WBMP="$work/photo.wbmp" "$bench" \
   --benchmark_format=json --benchmark_repetitions=3 --benchmark_report_aggregates_only=true >"$work/ours.json"
 
 # CPU time (user + system) on both sides: the machine may be shared, and wall time then
@@ -96,7 +99,15 @@ rows = [("JPEG decode 4000x3000", "BM_JpegDecode", "djpeg",
         ("PCX encode 24-bit    ", "Encode/Pcx", "ImageMagick",
          peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "pcx:/dev/null"])),
         ("TGA encode 24-bit    ", "Encode/Tga", "ImageMagick",
-         peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "-compress", "None", "tga:/dev/null"]))]
+         peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "-compress", "None", "tga:/dev/null"])),
+        ("WBMP decode 4000x3000", "Decode/Wbmp", "wbmptopbm",
+         peer_ms(lambda n: ["wbmptopbm", f"{work}/{n}.wbmp"])),
+        ("WBMP decode 4000x3000", "Decode/Wbmp", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.wbmp", "null:"])),
+        ("WBMP encode 4000x3000", "Encode/Wbmp", "pbmtowbmp",
+         peer_ms(lambda n: ["pbmtowbmp", f"{work}/{n}.pbm"])),
+        ("WBMP encode 4000x3000", "Encode/Wbmp", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}-bw.mpc", "wbmp:/dev/null"]))]
 if shutil.which("vips"):
     rows.append(("PNG decode 4000x3000 ", "BM_PngDecode", "vips avg",
                  peer_ms(lambda n: ["vips", "avg", f"{work}/{n}.png"])))

@@ -33,15 +33,28 @@ bool ImageDocument::LoadForBox(const char* path, int width, int height)
 {
     if (!path || !*path) return LoadFailed("No file name was given.");
     if (!FitsPathBuffer(path)) return LoadFailed("The file name is too long.");
-    m_picture.SetDecodeBox(width, height);
-    m_picture.SetLastError("");
-    if (!m_picture.Load(path, ImageFormat::Unknown)) {
+    Picture picture;
+    picture.SetDecodeBox(width, height);
+    if (!Decode(path, picture)) {
         // Only a file that could not be opened leaves no codec message; errno says why.
-        if (*m_picture.GetLastError()) return LoadFailed(m_picture.GetLastError());
+        if (*picture.GetLastError()) return LoadFailed(picture.GetLastError());
         const std::string reason = std::string("The file could not be opened: ") + std::strerror(errno ? errno : EIO);
         return LoadFailed(reason.c_str());
     }
+    Adopt(path, picture);
     m_loadError[0] = '\0';
+    return true;
+}
+
+bool ImageDocument::Decode(const char* path, Picture& picture)
+{
+    return FitsPathBuffer(path) && picture.Load(path, ImageFormat::Unknown);
+}
+
+void ImageDocument::Adopt(const char* path, Picture& picture)
+{
+    if (!FitsPathBuffer(path)) return;
+    std::swap(m_picture, picture);
     std::strcpy(m_path, path);
     std::strcpy(m_info.path, path);
     m_info.fileSize = CKzFile::GetFileSize(path);
@@ -49,7 +62,6 @@ bool ImageDocument::LoadForBox(const char* path, int width, int height)
     m_info.height = m_picture.GetHeight();
     m_info.bitsPerPixel = int(m_picture.GetBpp());
     m_loaded = true;
-    return true;
 }
 
 bool ImageDocument::FitInto(int width, int height, bool keepAspect)

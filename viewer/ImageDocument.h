@@ -29,6 +29,11 @@ public:
     bool LoadForBox(const char* path, int width, int height);
     // Why the last load failed ("" after a success).
     const char* GetLoadError() const { return m_loadError; }
+    // The decoding step of Load alone: touches nothing but the picture, so any thread may run it.
+    static bool Decode(const char* path, Picture& picture);
+    // Shows a picture decoded elsewhere from path, as Load would; picture receives the one
+    // held until now.
+    void Adopt(const char* path, Picture& picture);
     // Resamples the picture in place to width x height, or with keepAspect to the largest size
     // of the picture's proportions that fits that box (smaller pictures are enlarged).
     bool FitInto(int width, int height, bool keepAspect);
