@@ -123,11 +123,11 @@ void ThumbnailFolder::Plan(std::vector<Item>& items, const ThumbnailState& old) 
 {
     const bool sameSettings = old.settings == m_settings;
     for (Item& item : items) {
-        item.stamp = FileStamp::Of(item.path);
+        item.stamp = FileStamp::Of(item.path.c_str());
         const ThumbnailState::Record* record = sameSettings ? old.Find(item.name) : nullptr;
         // The thumbnail's own stamp too, so that one edited or deleted by hand is made again.
-        if (record && item.stamp.IsFile() && record->sourceStamp == item.stamp &&
-            FileStamp::Of(PathOf(record->thumbnail)) == record->thumbnailStamp) {
+        if (record && ThumbnailState::Unchanged(record->sourceStamp, item.stamp) &&
+            ThumbnailState::Unchanged(record->thumbnailStamp, FileStamp::Of(PathOf(record->thumbnail).c_str()))) {
             item.kept = record;
             item.outcome = Item::Outcome::Kept;
         }
@@ -206,7 +206,7 @@ void ThumbnailFolder::Remember(const std::vector<Item>& items, const ThumbnailSt
             continue;
         }
         ++(item.kept ? m_summary.kept : m_summary.made);
-        state.records.push_back({item.name, item.stamp, item.thumbnail, FileStamp::Of(PathOf(item.thumbnail))});
+        state.records.push_back({item.name, item.stamp, item.thumbnail, FileStamp::Of(PathOf(item.thumbnail).c_str())});
     }
     // Compared ignoring case: on such a file system the old a.jpg is the new A.jpg.
     for (const ThumbnailState::Record& record : old.records)

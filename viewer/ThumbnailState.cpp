@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <sstream>
-#include <sys/stat.h>
 
 namespace {
 
@@ -59,22 +58,17 @@ bool ParseRecord(const std::string& line, ThumbnailState::Record& record)
     const std::size_t second = names == std::string::npos ? names : line.find('\t', names + 1);
     if (second == std::string::npos) return false;
     std::istringstream stamps(line.substr(0, names));
-    stamps >> record.sourceStamp.size >> record.sourceStamp.modifiedNs >> record.thumbnailStamp.size >>
-        record.thumbnailStamp.modifiedNs;
-    return stamps && (stamps >> std::ws).eof() && record.sourceStamp.IsFile() && record.thumbnailStamp.IsFile() &&
+    for (FileStamp* stamp : {&record.sourceStamp, &record.thumbnailStamp}) {
+        stamps >> stamp->size >> stamp->modifiedSeconds >> stamp->modifiedNanoseconds;
+        stamp->exists = true;
+    }
+    return stamps && (stamps >> std::ws).eof() &&
            Unescape(line.substr(names + 1, second - names - 1), record.source) &&
            Unescape(line.substr(second + 1), record.thumbnail) &&
            IsThumbnailName(record.thumbnail);
 }
 
 } // namespace
-
-FileStamp FileStamp::Of(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-    return {std::int64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
 
 bool ThumbnailState::Read(const std::string& path)
 {
@@ -100,11 +94,19 @@ bool ThumbnailState::Write(const std::string& path) const
 {
     std::ostringstream out;
     out << kHeader << "\nbox " << settings.width << ' ' << settings.height << " quality " << settings.quality << '\n';
-    for (const Record& record : records)
-        out << record.sourceStamp.size << ' ' << record.sourceStamp.modifiedNs << ' ' << record.thumbnailStamp.size
-            << ' ' << record.thumbnailStamp.modifiedNs << '\t' << Escaped(record.source) << '\t'
-            << Escaped(record.thumbnail) << '\n';
+    for (const Record& record : records) {
+        for (const FileStamp* stamp : {&record.sourceStamp, &record.thumbnailStamp})
+            out << (stamp == &record.sourceStamp ? "" : " ") << stamp->size << ' ' << stamp->modifiedSeconds << ' '
+                << stamp->modifiedNanoseconds;
+        out << '\t' << Escaped(record.source) << '\t' << Escaped(record.thumbnail) << '\n';
+    }
     return ReplaceTextFile(path, out.str());
+}
+
+bool ThumbnailState::Unchanged(const FileStamp& recorded, const FileStamp& now)
+{
+    return recorded.exists && now.exists && recorded.size == now.size &&
+           recorded.modifiedSeconds == now.modifiedSeconds && recorded.modifiedNanoseconds == now.modifiedNanoseconds;
 }
 
 const ThumbnailState::Record* ThumbnailState::Find(const std::string& source) const

@@ -2,20 +2,10 @@
 // the next build can keep every thumbnail whose image, settings and own file are unchanged.
 #pragma once
 
-#include <cstdint>
+#include "FileStamp.h"
+
 #include <string>
 #include <vector>
-
-// A file's size and modification time: equal stamps are taken for an unchanged file.
-struct FileStamp {
-    std::int64_t size = -1;
-    std::int64_t modifiedNs = 0;
-
-    // The stamp of path; one that matches no file's when it is not a regular file.
-    static FileStamp Of(const std::string& path);
-    bool IsFile() const { return size >= 0; }
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
 
 // How thumbnails are made; a change makes every one again.
 struct ThumbnailSettings {
@@ -48,4 +38,7 @@ public:
     bool Write(const std::string& path) const;
     // The record of a source file name; null when there is none.
     const Record* Find(const std::string& source) const;
+    // Whether a file still has the size and modification time recorded for it: where it lies
+    // (device, inode) does not count, so a folder copied with its times keeps its thumbnails.
+    static bool Unchanged(const FileStamp& recorded, const FileStamp& now);
 };

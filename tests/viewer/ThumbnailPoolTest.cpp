@@ -239,7 +239,7 @@ TEST_F(ThumbnailPoolTest, ADamagedRecordOnlyCostsTheThumbnailsItNoLongerVouchesF
     std::vector<unsigned char> text = testsupport::ReadFile(record);
     std::string lines(text.begin(), text.end());
     const std::size_t third = lines.find('\n', lines.find('\n', lines.find('\n') + 1) + 1);
-    lines.insert(third + 1, "1 2 3 4\tgone.jpg\t../page.jpg\n12 x\n");
+    lines.insert(third + 1, "1 2 3 4 5 6\tgone.jpg\t../page.jpg\n12 x\n");
     testsupport::WriteFile(folder.dir.path() / "page.jpg", std::string("outside"));
     testsupport::WriteFile(record, lines);
     ASSERT_TRUE(folder.Build(2));
