@@ -75,7 +75,9 @@ TEST(VistrelImgCommandLine, HelpVersionFormatsAndWrongUsage)
     const Case cases[] = {
         {"--help", 0, "usage: vistrel-img info FILE\n", ""},
         {"--version", 0, "vistrel-img (Vistrel) " VISTREL_VERSION "\n", ""},
-        {"--frobnicate", 2, "", "usage: vistrel-img info FILE\n"},
+        {"--frobnicate", 2, "", "vistrel-img: unknown option '--frobnicate'\nusage: vistrel-img info FILE\n"},
+        {"info --frobnicate", 2, "", "vistrel-img: unknown option '--frobnicate'\nusage: "},
+        {"convert --frame 1 in.gif --to-png out.png", 2, "", "vistrel-img: unknown option '--to-png'\nusage: "},
         {"--help extra", 2, "", "usage: "},
         {"info", 2, "", "usage: "},
     };
