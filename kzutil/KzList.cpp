@@ -90,11 +90,10 @@ bool CKzList::Append(const CKzList& other)
     const int added = other.m_count;
     if (added <= 0) return true;
     if (m_count > INT_MAX - added) return false;
-    const bool self = &other == this;
     const int old = m_count;
     if (!Reallocate(old + added)) return false;
-    // Appending to itself: the source moved with the reallocation.
-    std::memcpy(m_values + old, self ? m_values : other.m_values, sizeof(double) * static_cast<size_t>(added));
+    // Read only now: when other is this list, its values have moved with the reallocation.
+    std::memcpy(m_values + old, other.m_values, sizeof(double) * static_cast<size_t>(added));
     return true;
 }
 

@@ -208,10 +208,25 @@ int Exif(const char* path)
     return 0;
 }
 
+// The first word that looks like an option this tool does not have; a file whose name starts
+// with "--" is reached as ./--name.
+const char* UnknownOption(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word.starts_with("--") && word != "--help" && word != "--version" && word != "--frame") return argv[i];
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const char* option = UnknownOption(argc, argv)) {
+        std::fprintf(stderr, "vistrel-img: unknown option '%s'\n", option);
+        return Usage();
+    }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return Help();
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("vistrel-img (Vistrel) %s\n", VISTREL_VERSION);

@@ -108,6 +108,9 @@ struct TiffCodec::Page {
     std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     std::uint32_t rowsPerStrip = 0;
+    bool withAlpha = false;
+    // Colours stored multiplied by their alpha.
+    bool associatedAlpha = false;
     bool tiled = false;
     std::uint32_t tileWidth = 0;
     std::uint32_t tileLength = 0;
@@ -115,8 +118,8 @@ struct TiffCodec::Page {
     // Bytes of one stored row, all samples interleaved.
     std::uint64_t RowBytes() const { return (std::uint64_t(samples) * bits * width + 7) / 8; }
 
-    // The layouts read row by row into palette pictures (and Lab into 24 bits); libtiff's RGBA
-    // reader takes every other one.
+    // The layouts read row by row: grey and palette into palette pictures, RGB and Lab into 24
+    // bits; libtiff's RGBA reader takes every other one.
     bool ReadByRows() const
     {
         if (sampleFormat != SAMPLEFORMAT_UINT || (bits != 1 && bits != 4 && bits != 8 && bits != 16)) return false;
@@ -126,6 +129,7 @@ struct TiffCodec::Page {
         case PHOTOMETRIC_MINISWHITE:
         case PHOTOMETRIC_MINISBLACK: return samples == 1 || (samples == 2 && bits >= 8);
         case PHOTOMETRIC_PALETTE: return (samples == 1 && (bits == 4 || bits == 8)) || (samples == 2 && bits == 8);
+        case PHOTOMETRIC_RGB:
         case PHOTOMETRIC_CIELAB: return (samples == 3 || samples == 4) && bits >= 8;
         default: return false;
         }
@@ -133,7 +137,7 @@ struct TiffCodec::Page {
 
     std::uint32_t Depth() const
     {
-        if (photometric == PHOTOMETRIC_CIELAB) return 24;
+        if (photometric == PHOTOMETRIC_RGB || photometric == PHOTOMETRIC_CIELAB) return 24;
         return samples == 1 && bits < 8 ? bits : 8;
     }
 };
@@ -190,6 +194,13 @@ void TiffCodec::ReadPage(tiff* file)
         TIFFGetField(file, TIFFTAG_TILELENGTH, &page.tileLength);
         if (page.tileWidth == 0 || page.tileLength == 0) Fail(kCorruptedTiles);
     }
+    std::uint16_t extraCount = 0;
+    std::uint16_t* extraKinds = nullptr;
+    TIFFGetFieldDefaulted(file, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds);
+    const std::uint16_t extraKind = extraCount > 0 && extraKinds ? extraKinds[0] : EXTRASAMPLE_ASSOCALPHA;
+    // As libtiff's RGBA reader takes them: a fourth RGB sample without a kind is associated alpha.
+    page.withAlpha = page.samples == 2 || (page.samples == 4 && (page.photometric != PHOTOMETRIC_RGB || extraKind != EXTRASAMPLE_UNSPECIFIED));
+    page.associatedAlpha = page.photometric == PHOTOMETRIC_RGB && extraKind == EXTRASAMPLE_ASSOCALPHA;
     page.rowsPerStrip = std::clamp<std::uint32_t>(page.rowsPerStrip, 1, std::max<std::uint32_t>(page.length, 1));
     info.transparentIndex = -1;
     ReadPlacement(file);
@@ -264,7 +275,7 @@ void TiffCodec::ReadRgba(tiff* file, const Page& page)
 void TiffCodec::ReadRows(tiff* file, const Page& page)
 {
     if (!Create(std::int32_t(page.width), std::int32_t(page.length), page.Depth(), ImageFormat::Tif)) Fail(info.lastError);
-    if ((page.samples == 2 || page.samples == 4) && !AlphaCreate()) Fail("Create: image too large");
+    if (page.withAlpha && !AlphaCreate()) Fail("Create: image too large");
     SetPagePalette(file, page);
     const std::uint32_t rows = page.tiled ? ReadTiles(file, page) : ReadStrips(file, page);
     if (rows == 0) Fail(page.tiled ? kCorruptedTiles : kCorrupted);
@@ -324,7 +335,15 @@ void TiffCodec::StoreRow(const Page& page, std::uint8_t* source, std::uint32_t y
     const std::size_t row = page.length - 1 - y;
     std::uint8_t* target = info.pixels + row * info.rowStride;
     std::uint8_t* targetAlpha = alpha ? alpha + row * width : nullptr;
-    if (page.photometric == PHOTOMETRIC_CIELAB) {
+    if (page.photometric == PHOTOMETRIC_RGB) {
+        for (std::uint32_t x = 0; x < width; ++x, source += samples, target += 3) {
+            const std::uint32_t a = targetAlpha ? source[3] : 255;
+            target[0] = page.associatedAlpha ? Unmultiply(source[2], a) : source[2];
+            target[1] = page.associatedAlpha ? Unmultiply(source[1], a) : source[1];
+            target[2] = page.associatedAlpha ? Unmultiply(source[0], a) : source[0];
+            if (targetAlpha) targetAlpha[x] = std::uint8_t(a);
+        }
+    } else if (page.photometric == PHOTOMETRIC_CIELAB) {
         for (std::uint32_t x = 0; x < width; ++x, source += samples) {
             LabToBgr(source, target + 3 * std::size_t(x));
             if (targetAlpha) targetAlpha[x] = source[3];
