@@ -2,10 +2,13 @@
 
 #include "BmpCodec.h"
 #include "GifCodec.h"
+#include "IcoCodec.h"
 #include "JpegCodec.h"
 #include "PcxCodec.h"
 #include "PngCodec.h"
 #include "TgaCodec.h"
+#include "TiffCodec.h"
+#include "WbmpCodec.h"
 #include "WmfCodec.h"
 
 #include <algorithm>
@@ -26,13 +29,13 @@ using F = ImageFormat;
 constexpr CodecEntry kCodecs[] = {
     {F::Bmp, "bmp", "bmp dib", false, true, Make<BmpCodec>},
     {F::Jpg, "jpg", "jpg jpeg jpe jif jfif", false, true, Make<JpegCodec>},
-    {F::Ico, "ico", "ico cur", true, true, nullptr},
+    {F::Ico, "ico", "ico cur", true, true, Make<IcoCodec>},
     {F::Gif, "gif", "gif", true, true, Make<GifCodec>},
     {F::Png, "png", "png", false, true, Make<PngCodec>},
-    {F::Tif, "tif", "tif tiff", true, true, nullptr},
+    {F::Tif, "tif", "tif tiff", true, true, Make<TiffCodec>},
     {F::Tga, "tga", "tga", false, true, Make<TgaCodec>},
     {F::Pcx, "pcx", "pcx", false, true, Make<PcxCodec>},
-    {F::Wbmp, "wbmp", "wbmp", false, true, nullptr},
+    {F::Wbmp, "wbmp", "wbmp", false, true, Make<WbmpCodec>},
     {F::Wmf, "wmf", "wmf emf", false, false, Make<WmfCodec>},
 };
 

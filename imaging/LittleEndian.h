@@ -1,4 +1,4 @@
-// 16-bit little-endian fields of file headers.
+// 16- and 32-bit little-endian fields of file headers.
 #pragma once
 
 #include <cstdint>
@@ -12,4 +12,15 @@ inline void PutLittle16(std::uint8_t* p, std::uint32_t v)
 {
     p[0] = std::uint8_t(v);
     p[1] = std::uint8_t(v >> 8);
+}
+
+inline std::uint32_t GetLittle32(const std::uint8_t* p)
+{
+    return GetLittle16(p) | (GetLittle16(p + 2) << 16);
+}
+
+inline void PutLittle32(std::uint8_t* p, std::uint32_t v)
+{
+    PutLittle16(p, v);
+    PutLittle16(p + 2, v >> 16);
 }

@@ -2,6 +2,7 @@
 
 #include "Desktop.h"
 #include "ImageFileName.h"
+#include "Prefetcher.h"
 #include "SettingsKeys.h"
 #include "ViewConstants.h"
 #include "WaitCursor.h"
@@ -9,7 +10,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <strings.h>
+#include <vector>
 
 namespace {
 
@@ -35,9 +38,25 @@ bool ImageBrowser::SetWindows(platform::Window* main, platform::StatusBar* statu
     return true;
 }
 
+void ImageBrowser::SetAutoOrient(bool autoOrient)
+{
+    if (autoOrient == m_document.GetAutoOrient()) return;
+    m_document.SetAutoOrient(autoOrient);
+    // Pictures decoded ahead were turned by the old rule.
+    if (m_prefetcher) m_prefetcher->Clear();
+}
+
+void ImageBrowser::SetPrefetcher(Prefetcher* prefetcher)
+{
+    if (m_prefetcher) m_prefetcher->Clear();
+    m_prefetcher = prefetcher;
+}
+
 bool ImageBrowser::LoadDirectory(const char* path, bool selectFirst)
 {
     if (!m_mainWindow || !path || !FitsPathBuffer(path)) return false;
+    // A listing may be of another folder, or find this one changed.
+    if (m_prefetcher) m_prefetcher->Clear();
     m_fileCount = 0;
     m_currentIndex = -1;
     m_fileList.Close();
@@ -113,11 +132,37 @@ bool ImageBrowser::ShowIndex(int index)
     WaitCursor wait(m_desktop);
     char entry[kPathBuffer];
     std::snprintf(entry, sizeof entry, "%s", m_fileList.GetFileName(index));
-    if (!m_document.Load(entry)) return false;
+    Picture picture;
+    FileStamp stamp;
+    // A file that is not ready is decoded here and now: nothing waits for the prefetcher.
+    if (!m_prefetcher || !m_prefetcher->Take(entry, picture, stamp)) {
+        stamp = FileStamp::Of(entry);
+        if (!ImageDocument::Decode(entry, picture, m_document.GetAutoOrient())) return false;
+    }
+    // The picture shown until now is often the one behind the new one; it is offered only while
+    // the document holds it as decoded (not the blank of an empty view).
+    char before[kPathBuffer];
+    std::strcpy(before, m_document.GetInfo().path);
+    const FileStamp beforeStamp = std::strcmp(before, m_currentFile) == 0 ? m_shownStamp : FileStamp{};
+    m_document.Adopt(entry, picture);
+    m_shownStamp = stamp;
     std::strcpy(m_currentFile, entry);
     ++m_loads;
     FitWindow();
+    PrefetchAround(before, beforeStamp, picture);
     return true;
+}
+
+void ImageBrowser::PrefetchAround(const char* before, const FileStamp& beforeStamp, Picture& shownBefore)
+{
+    if (!m_prefetcher || !HasCurrentImage() || m_fileCount <= 1) return;
+    const int ahead = (m_currentIndex + m_step + m_fileCount) % m_fileCount;
+    const int behind = (m_currentIndex - m_step + m_fileCount) % m_fileCount;
+    std::vector<std::string> paths{m_fileList.GetFileName(ahead)};
+    if (behind != ahead) paths.emplace_back(m_fileList.GetFileName(behind));
+    Prefetcher::Offer offer{before, beforeStamp};
+    if (std::strcmp(before, m_currentFile) != 0) offer.picture = std::move(shownBefore);
+    m_prefetcher->Want(paths, std::move(offer));
 }
 
 bool ImageBrowser::First()
@@ -150,6 +195,7 @@ bool ImageBrowser::Previous()
 // file does not stop every later step on the file before it.
 bool ImageBrowser::MoveTo(int index, int step, int tries)
 {
+    m_step = step;
     char unshown[kPathBuffer] = {};
     for (int i = index, tried = 0; tried < tries; ++tried, i = (i + step + m_fileCount) % m_fileCount) {
         m_currentIndex = i;

@@ -2,9 +2,12 @@
 // decoded picture, and the view state that sizing, painting and the status bar read.
 #pragma once
 
+#include "FileStamp.h"
 #include "ImageDocument.h"
 #include "Kzutil.h"
 #include "ViewSizing.h"
+
+class Prefetcher;
 
 namespace platform {
 class Clipboard;
@@ -25,6 +28,9 @@ public:
 
     // Until a main window is set, listing and loading refuse to work.
     bool SetWindows(platform::Window* main, platform::StatusBar* status);
+    // Files next to the shown one are decoded ahead through the prefetcher while one is set;
+    // null goes back to decoding every file when it is shown.
+    void SetPrefetcher(Prefetcher* prefetcher);
 
     bool LoadDirectory(const char* path, bool selectFirst);
     bool LoadFile(const char* path);
@@ -72,7 +78,7 @@ public:
     void SetSortOnDate(bool byDate) { m_sortOnDate = byDate; }
     bool GetAutoOrient() const { return m_document.GetAutoOrient(); }
     // Takes effect from the next load.
-    void SetAutoOrient(bool autoOrient) { m_document.SetAutoOrient(autoOrient); }
+    void SetAutoOrient(bool autoOrient);
 
 private:
     // Shows the first file that loads, trying up to tries entries from index on in steps of
@@ -82,6 +88,9 @@ private:
     void FallBack();
     bool Reshow();
     int FindInList(const char* path) const;
+    // Asks the prefetcher for the files after and before the shown one in the walking direction,
+    // offering it the picture shown before.
+    void PrefetchAround(const char* before, const FileStamp& beforeStamp, Picture& shownBefore);
 
     platform::Desktop& m_desktop;
     int m_viewHeight = 0;
@@ -98,6 +107,11 @@ private:
     char m_currentFile[260] = {};
     char m_unshownFile[260] = {};
     ImageDocument m_document;
+    // The shown file as it was when it was decoded.
+    FileStamp m_shownStamp;
+    Prefetcher* m_prefetcher = nullptr;
+    // The walking direction: +1 onwards, -1 backwards.
+    int m_step = 1;
     CKzDirList m_fileList;
 
     // Set while a failed step falls back, so that a failure inside the fallback ends it.

@@ -26,10 +26,38 @@ ImageDocument::~ImageDocument() = default;
 
 bool ImageDocument::Load(const char* path)
 {
-    if (!FitsPathBuffer(path)) return false;
-    if (!m_picture.Load(path, ImageFormat::Unknown)) return false;
+    return LoadForBox(path, 0, 0);
+}
+
+bool ImageDocument::LoadForBox(const char* path, int width, int height)
+{
+    if (!path || !*path) return LoadFailed("No file name was given.");
+    if (!FitsPathBuffer(path)) return LoadFailed("The file name is too long.");
+    Picture picture;
+    picture.SetDecodeBox(width, height);
+    if (!Decode(path, picture, m_autoOrient)) {
+        // Only a file that could not be opened leaves no codec message; errno says why.
+        if (*picture.GetLastError()) return LoadFailed(picture.GetLastError());
+        const std::string reason = std::string("The file could not be opened: ") + std::strerror(errno ? errno : EIO);
+        return LoadFailed(reason.c_str());
+    }
+    Adopt(path, picture);
+    m_loadError[0] = '\0';
+    return true;
+}
+
+bool ImageDocument::Decode(const char* path, Picture& picture, bool upright)
+{
+    if (!FitsPathBuffer(path) || !picture.Load(path, ImageFormat::Unknown)) return false;
     // A picture that cannot be turned (no memory for the copy) is still shown, as stored.
-    if (m_autoOrient) m_picture.Orient(m_picture.GetExifOrientation());
+    if (upright) picture.Orient(picture.GetExifOrientation());
+    return true;
+}
+
+void ImageDocument::Adopt(const char* path, Picture& picture)
+{
+    if (!FitsPathBuffer(path)) return;
+    std::swap(m_picture, picture);
     m_viewCopy.Clear();
     std::strcpy(m_path, path);
     std::strcpy(m_info.path, path);
@@ -38,7 +66,6 @@ bool ImageDocument::Load(const char* path)
     m_info.height = m_picture.GetHeight();
     m_info.bitsPerPixel = int(m_picture.GetBpp());
     m_loaded = true;
-    return true;
 }
 
 bool ImageDocument::FitInto(int width, int height, bool keepAspect)
@@ -108,6 +135,12 @@ bool ImageDocument::SaveAs(const char* path, int saveType)
 bool ImageDocument::SaveFailed(const char* reason)
 {
     std::snprintf(m_saveError, sizeof m_saveError, "%s", reason);
+    return false;
+}
+
+bool ImageDocument::LoadFailed(const char* reason)
+{
+    std::snprintf(m_loadError, sizeof m_loadError, "%s", reason);
     return false;
 }
 

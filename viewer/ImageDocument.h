@@ -5,6 +5,7 @@
 #include "Picture.h"
 #include "ViewCopy.h"
 
+#include <atomic>
 #include <string>
 
 class RasterDC;
@@ -25,6 +26,19 @@ public:
     // unless that is switched off. A file that cannot be decoded leaves the previous picture and
     // its information as they were.
     bool Load(const char* path);
+    // Load for a picture that is only wanted to fill a width x height box: a codec that can may
+    // decode it smaller, though never below twice the box each way. Not for pictures that are
+    // shown, saved or copied at their own size.
+    bool LoadForBox(const char* path, int width, int height);
+    // Why the last load failed ("" after a success).
+    const char* GetLoadError() const { return m_loadError; }
+    // The decoding step of Load alone, upright or as stored: touches nothing but the picture, so
+    // any thread may run it.
+    static bool Decode(const char* path, Picture& picture, bool upright);
+    // Shows a picture decoded elsewhere from path, as Load would; picture receives the one
+    // held until now.
+    void Adopt(const char* path, Picture& picture);
+    // Whether loads turn photos upright; the prefetcher's thread reads it too.
     void SetAutoOrient(bool autoOrient) { m_autoOrient = autoOrient; }
     bool GetAutoOrient() const { return m_autoOrient; }
     // Resamples the picture in place to width x height, or with keepAspect to the largest size
@@ -56,12 +70,14 @@ public:
 
 private:
     bool SaveFailed(const char* reason);
+    bool LoadFailed(const char* reason);
 
     bool m_loaded = false;
-    bool m_autoOrient = true;
+    std::atomic<bool> m_autoOrient = true;
     char m_path[260] = {};
     char m_saveTarget[260] = {};
     char m_saveError[256] = {};
+    char m_loadError[256] = {};
     Picture m_picture;
     ViewCopy m_viewCopy;
     ImageInfo m_info;

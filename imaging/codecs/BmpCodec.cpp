@@ -136,6 +136,7 @@ void BmpCodec::ReadInfoHeader(ByteStream& in, FileLayout& layout)
         layout.topDown = true;
         layout.height = -layout.height;
     }
+    if (iconImage) layout.height /= 2;
 }
 
 void BmpCodec::ReadPalette(ByteStream& in, const FileLayout& layout)
@@ -247,6 +248,10 @@ void BmpCodec::ReadMaskedPixels(ByteStream& in, const FileLayout& layout)
     ReadPixelBytes(in, rows.data(), size);
     if (size < stride * height) info.partial = true;
     ExpandMaskedRows(rows.data(), size, masks[0], masks[1], masks[2], 32);
+    if (iconImage) {
+        if (!AlphaCreate()) Fail("Can't allocate memory");
+        for (std::size_t i = 0; i < size / 4; ++i) alpha[i] = rows[4 * i + 3];
+    }
 }
 
 void BmpCodec::ReadPixelBytes(ByteStream& in, std::uint8_t* target, std::size_t size)
@@ -345,47 +350,66 @@ bool BmpCodec::Decode(ByteStream& in)
         } else if (!in.Seek(std::int32_t(layout.start), 0)) {
             Fail("Not a BMP");
         }
-        ReadInfoHeader(in, layout);
-
-        if (!Create(layout.width, layout.height, layout.bitCount, ImageFormat::Bmp))
-            Fail("Can't allocate memory");
-        // The header keeps the file's own pixels-per-metre values.
-        info.dpiX = std::int32_t(std::floor(layout.xPelsPerMeter * 0.0254 + 0.5));
-        info.dpiY = std::int32_t(std::floor(layout.yPelsPerMeter * 0.0254 + 0.5));
-        header.xPelsPerMeter = layout.xPelsPerMeter;
-        header.yPelsPerMeter = layout.yPelsPerMeter;
-        std::memcpy(dib, &header, sizeof header);
-        if (info.escape) Fail("Cancelled");
-
-        if (GetPalette()) ReadPalette(in, layout);
-        if (info.escape) Fail("Cancelled");
-
-        switch (layout.bitCount) {
-        case 1: case 2: case 4: case 8:
-            ReadIndexedPixels(in, layout);
-            break;
-        case 16: case 32:
-            ReadMaskedPixels(in, layout);
-            break;
-        case 24: {
-            if (layout.compression != kCompressionNone) Fail("unknown compression");
-            const std::uint64_t tableBytes = layout.coloursUsed * std::uint64_t(layout.PaletteEntrySize());
-            if (SeekToPixels(in, layout.start, layout.dataOffset, tableBytes))
-                ReadPixelBytes(in, info.pixels, header.imageSize);
-            else
-                info.partial = true;
-            break;
-        }
-        default:
-            // Depths without a layout of their own keep the cleared image.
-            break;
-        }
-        if (layout.topDown) Flip();
+        DecodeDib(in, layout);
         return true;
     } catch (const Failure& failure) {
         Report(failure);
         return false;
     }
+}
+
+bool BmpCodec::DecodeIconImage(ByteStream& in)
+{
+    iconImage = true;
+    try {
+        FileLayout layout;
+        layout.start = in.Tell();
+        DecodeDib(in, layout);
+        return true;
+    } catch (const Failure& failure) {
+        Report(failure);
+        return false;
+    }
+}
+
+void BmpCodec::DecodeDib(ByteStream& in, FileLayout& layout)
+{
+    ReadInfoHeader(in, layout);
+
+    if (!Create(layout.width, layout.height, layout.bitCount, ImageFormat::Bmp))
+        Fail("Can't allocate memory");
+    // The header keeps the file's own pixels-per-metre values.
+    info.dpiX = std::int32_t(std::floor(layout.xPelsPerMeter * 0.0254 + 0.5));
+    info.dpiY = std::int32_t(std::floor(layout.yPelsPerMeter * 0.0254 + 0.5));
+    header.xPelsPerMeter = layout.xPelsPerMeter;
+    header.yPelsPerMeter = layout.yPelsPerMeter;
+    std::memcpy(dib, &header, sizeof header);
+    if (info.escape) Fail("Cancelled");
+
+    if (GetPalette()) ReadPalette(in, layout);
+    if (info.escape) Fail("Cancelled");
+
+    switch (layout.bitCount) {
+    case 1: case 2: case 4: case 8:
+        ReadIndexedPixels(in, layout);
+        break;
+    case 16: case 32:
+        ReadMaskedPixels(in, layout);
+        break;
+    case 24: {
+        if (layout.compression != kCompressionNone) Fail("unknown compression");
+        const std::uint64_t tableBytes = layout.coloursUsed * std::uint64_t(layout.PaletteEntrySize());
+        if (SeekToPixels(in, layout.start, layout.dataOffset, tableBytes))
+            ReadPixelBytes(in, info.pixels, header.imageSize);
+        else
+            info.partial = true;
+        break;
+    }
+    default:
+        // Depths without a layout of their own keep the cleared image.
+        break;
+    }
+    if (layout.topDown) Flip();
 }
 
 bool BmpCodec::Encode(ByteStream& out)

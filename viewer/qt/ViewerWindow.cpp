@@ -1,5 +1,6 @@
 #include "ViewerWindow.h"
 
+#include "ImageBrowser.h"
 #include "MainStatusBar.h"
 #include "TitleAndStatus.h"
 #include "ViewerSettings.h"
@@ -8,7 +9,9 @@ namespace qtui {
 
 ViewerWindow::ViewerWindow(const AppContext& app, ImageBrowser& browser, ThumbnailPageBuilder& builder,
                            platform::Desktop& desktop, platform::Clipboard& clipboard, platform::Shell& shell)
-    : window(desktop, browser, app.showMenuAndStatus),
+    : imageBrowser(browser),
+      decoder(browser.GetDocument()),
+      window(desktop, browser, app.showMenuAndStatus),
       dialogs(&window),
       commands(CommandContext{browser, builder, app, desktop, window, window.GetStatusBar(), GetMenuBar(), clipboard,
                               shell, dialogs})
@@ -18,6 +21,12 @@ ViewerWindow::ViewerWindow(const AppContext& app, ImageBrowser& browser, Thumbna
     if (platform::StatusBar* status = window.GetStatusBar()) InitStatusBar(browser, *status);
     const ViewerSettings stored;
     window.PlaceInitially(stored.Get(settings::WindowPosX), stored.Get(settings::WindowPosY));
+    browser.SetPrefetcher(&prefetcher);
+}
+
+ViewerWindow::~ViewerWindow()
+{
+    imageBrowser.SetPrefetcher(nullptr);
 }
 
 } // namespace qtui

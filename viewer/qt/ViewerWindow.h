@@ -3,8 +3,10 @@
 #pragma once
 
 #include "CommandHandler.h"
+#include "DocumentDecoder.h"
 #include "MainStatusBar.h"
 #include "MainWindow.h"
+#include "Prefetcher.h"
 #include "QtViewerDialogs.h"
 
 struct AppContext;
@@ -25,6 +27,8 @@ public:
     // split into its parts.
     ViewerWindow(const AppContext& app, ImageBrowser& browser, ThumbnailPageBuilder& builder,
                  platform::Desktop& desktop, platform::Clipboard& clipboard, platform::Shell& shell);
+    // The browser stops using the window's prefetcher, whose thread ends with the window.
+    ~ViewerWindow();
     ViewerWindow(const ViewerWindow&) = delete;
     ViewerWindow& operator=(const ViewerWindow&) = delete;
 
@@ -33,8 +37,12 @@ public:
     platform::StatusBar* GetStatusBar() { return window.GetStatusBar(); }
     platform::MenuBar* GetMenuBar() { return window.HasMenuBar() ? &window : nullptr; }
     CommandHandler& GetCommands() { return commands; }
+    Prefetcher& GetPrefetcher() { return prefetcher; }
 
 private:
+    ImageBrowser& imageBrowser;
+    DocumentDecoder decoder;
+    Prefetcher prefetcher{decoder};
     MainWindow window;
     QtViewerDialogs dialogs;
     CommandHandler commands;
