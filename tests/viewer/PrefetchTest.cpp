@@ -23,7 +23,7 @@ public:
         opened.wait(lock, [this] { return open; });
         decoded.emplace_back(std::filesystem::path(path).filename().string());
         lock.unlock();
-        if (!ImageDocument::Decode(path, picture)) return false;
+        if (!ImageDocument::Decode(path, picture, true)) return false;
         picture.SetDpiX(kPrefetched);
         return true;
     }
