@@ -20,6 +20,9 @@ constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A
 // The directory holds a side in one byte, 0 standing for 256.
 constexpr std::uint32_t kLargestSide = 256;
 constexpr std::size_t kWriteChunk = 65536;
+// Icons are shown pixel for pixel; their writers leave the bitmap header's resolution unset or
+// stray.
+constexpr std::int32_t kIconDpi = 96;
 
 bool IsIconDepth(std::uint32_t bits)
 {
@@ -94,6 +97,8 @@ void IcoCodec::ReadBitmap(ByteStream& in)
     bitmap.SetEscape(info.escape);
     if (!bitmap.DecodeIconImage(in)) Fail(bitmap.GetLastError());
     TakeImage(bitmap);
+    SetDpiX(kIconDpi);
+    SetDpiY(kIconDpi);
     if (IsPartial()) return;
     // Writers that had no alpha to give left the fourth byte 0 throughout; their mask says
     // what is transparent.

@@ -70,8 +70,7 @@ bool WbmpCodec::Decode(ByteStream& in)
         const std::int64_t height = ReadNumber(reader);
         if (width == kCut || height == kCut) Fail("Not a WBMP");
         if (width <= 0 || height <= 0) Fail("Corrupted WBMP");
-        if (!FitsCeiling(width, height) || !Create(std::int32_t(width), std::int32_t(height), 1, ImageFormat::Wbmp))
-            Fail("WBMP Create failed");
+        if (!Create(std::int32_t(width), std::int32_t(height), 1, ImageFormat::Wbmp)) Fail("WBMP Create failed");
         SetPaletteEntry(0, 0, 0, 0);
         SetPaletteEntry(1, 255, 255, 255);
         ReadRows(reader);
