@@ -1,7 +1,7 @@
 #include "ImageBrowser.h"
 
 #include "Desktop.h"
-#include "ImageFileName.h"
+#include "ListingProgress.h"
 #include "Prefetcher.h"
 #include "SettingsKeys.h"
 #include "ViewConstants.h"
@@ -59,7 +59,8 @@ bool ImageBrowser::LoadDirectory(const char* path, bool selectFirst)
     bool listed;
     {
         WaitCursor wait(m_desktop);
-        listed = m_fileList.Open(path, IsImageFileName);
+        ListingProgress progress(m_desktop, m_statusBar, GetDirectoryText());
+        listed = m_fileList.Open(path, ListingProgress::Filter);
         if (listed) m_fileCount = m_fileList.GetFileCount();
     }
     if (listed) {
