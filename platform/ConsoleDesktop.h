@@ -14,7 +14,6 @@ public:
 
     ScreenMetrics GetScreenMetrics() const override { return {}; }
     void SetCursor(CursorShape) override {}
-    void ProcessRepaints() override {}
     // A question is answered No: nothing long or irreversible starts without a person.
     MessageAnswer ShowMessage(const Window* owner, const char* caption, const char* text, MessageIcon icon,
                               MessageButtons buttons) override;

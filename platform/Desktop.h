@@ -17,9 +17,6 @@ public:
 
     virtual ScreenMetrics GetScreenMetrics() const = 0;
     virtual void SetCursor(CursorShape shape) = 0;
-    // Lets the windows repaint in the middle of a long step of their own thread; user input
-    // waits until the step has ended.
-    virtual void ProcessRepaints() = 0;
     // Shows a modal message box over owner (null: no owner) and waits for the answer.
     virtual MessageAnswer ShowMessage(const Window* owner, const char* caption, const char* text,
                                       MessageIcon icon, MessageButtons buttons) = 0;

@@ -51,5 +51,5 @@ void ListingProgress::Show()
             std::snprintf(text, sizeof text, "Counting the files: %d - %s", m_counted, m_directory.c_str());
         m_statusBar->SetText(3, text);
     }
-    m_desktop.ProcessRepaints();
+    m_desktop.ProcessPendingEvents();
 }

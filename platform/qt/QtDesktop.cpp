@@ -85,11 +85,6 @@ ScreenMetrics QtDesktop::GetScreenMetrics() const
     return metrics;
 }
 
-void QtDesktop::ProcessRepaints()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 void QtDesktop::SetCursor(CursorShape shape)
 {
     if (shape == CursorShape::Wait) {

@@ -17,7 +17,6 @@ public:
     // step without returning to the event loop. Waits nest (a command's step runs steps that wait
     // themselves): the arrow comes back with the Arrow that ends the outermost one.
     void SetCursor(CursorShape shape) override;
-    void ProcessRepaints() override;
     // Plain text (a file name is never read as markup). Yes/No starts on Yes; Escape and the
     // close box answer No. A pending wait cursor pauses while the box waits for the user.
     MessageAnswer ShowMessage(const Window* owner, const char* caption, const char* text, MessageIcon icon,

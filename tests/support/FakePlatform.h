@@ -36,7 +36,7 @@ public:
     int repaintsProcessed = 0;
 
     void SetCursor(platform::CursorShape shape) override { cursors.push_back(shape); }
-    void ProcessRepaints() override { ++repaintsProcessed; }
+    void ProcessPendingEvents() override { ++repaintsProcessed; }
     platform::MessageAnswer ShowMessage(const platform::Window* owner, const char* caption,
                                         const char* text, platform::MessageIcon icon,
                                         platform::MessageButtons buttons) override
