@@ -1,7 +1,7 @@
 # Set-up shared by the peer comparison scripts; sourced right after `set -eu`. Takes the build
 # folder as the script's $1 and sets root, build, corpus, work (a temporary folder removed on
 # exit) and source (the corpus photo the scripts enlarge to 4000 x 3000 with make_photo); peer_ms
-# times a peer tool.
+# times a peer tool by the clock, cpu_ms by the processor time it uses.
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 corpus=${VISTREL_CORPUS_DIR:-"$root/tests/corpus"}
@@ -29,4 +29,20 @@ peer_ms() {
   while [ $i -lt "$n" ]; do "$@" >/dev/null 2>&1; i=$((i + 1)); done
   end=$(date +%s%N)
   echo $(( (end - start) / n / 1000000 ))
+}
+
+# Least milliseconds of processor time (user + system) of one run of the given command, over
+# $runs runs (5 unless set). On a shared machine the clock also measures the neighbours.
+cpu_ms() {
+  python3 - "${runs:-5}" "$@" <<'PY'
+import resource, subprocess, sys
+best = None
+for _ in range(int(sys.argv[1])):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    subprocess.run(sys.argv[2:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    spent = (after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) * 1000
+    best = spent if best is None else min(best, spent)
+print(f"{best:.1f}")
+PY
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Renders every placeable WMF of the corpus to PNG with vistrel-img and with libwmf's wmf2gd at
 # the same size (ours: the file's size at 96 dpi), in the same run, and prints both times per
-# file, the ratio and the totals. Each time is a whole program run: start, render, PNG out.
+# file, the ratio and the totals. Each time is the processor time of a whole program run: start,
+# render, PNG out.
 # Usage: bench/metafiles-vs-wmf2gd.sh [BUILD_DIR]
 set -eu
 . "$(dirname "$0")/common.sh"
@@ -20,13 +21,13 @@ for file in $(find "$corpus/wmf" -name '*.wmf' -not -path '*/bad/*' -not -path '
     printf '%-28s %11s (wmf2gd cannot read it)\n' "$(basename "$(dirname "$file")")/$(basename "$file")" "$size"
     continue
   fi
-  ours=$(peer_ms "$tool" convert "$file" "$work/ours.png")
-  theirs=$(peer_ms wmf2gd --maxwidth="$width" --maxheight="$height" --maxpect -o "$work/theirs.png" "$file")
-  ours_total=$((ours_total + ours))
-  theirs_total=$((theirs_total + theirs))
-  printf '%-28s %11s %6d ms %6d ms %8s\n' "$(basename "$(dirname "$file")")/$(basename "$file")" "$size" \
+  ours=$(cpu_ms "$tool" convert "$file" "$work/ours.png")
+  theirs=$(cpu_ms wmf2gd --maxwidth="$width" --maxheight="$height" --maxpect -o "$work/theirs.png" "$file")
+  ours_total=$(awk "BEGIN { print $ours_total + $ours }")
+  theirs_total=$(awk "BEGIN { print $theirs_total + $theirs }")
+  printf '%-28s %11s %6.1f ms %6.1f ms %8s\n' "$(basename "$(dirname "$file")")/$(basename "$file")" "$size" \
     "$ours" "$theirs" "$(awk "BEGIN { printf \"%.2f\", $theirs / ($ours > 0 ? $ours : 1) }")"
 done
-printf '%-28s %11s %6d ms %6d ms %8s\n' total "" "$ours_total" "$theirs_total" \
+printf '%-28s %11s %6.1f ms %6.1f ms %8s\n' total "" "$ours_total" "$theirs_total" \
   "$(awk "BEGIN { printf \"%.2f\", $theirs_total / ($ours_total > 0 ? $ours_total : 1) }")"
 echo "ratio = wmf2gd time / vistrel time (above 1: vistrel is faster)"

@@ -7,6 +7,7 @@
 #include "PcxCodec.h"
 #include "PngCodec.h"
 #include "TgaCodec.h"
+#include "TiffCodec.h"
 #include "WbmpCodec.h"
 #include "WmfCodec.h"
 
@@ -31,7 +32,7 @@ constexpr CodecEntry kCodecs[] = {
     {F::Ico, "ico", "ico cur", true, true, Make<IcoCodec>},
     {F::Gif, "gif", "gif", true, true, Make<GifCodec>},
     {F::Png, "png", "png", false, true, Make<PngCodec>},
-    {F::Tif, "tif", "tif tiff", true, true, nullptr},
+    {F::Tif, "tif", "tif tiff", true, true, Make<TiffCodec>},
     {F::Tga, "tga", "tga", false, true, Make<TgaCodec>},
     {F::Pcx, "pcx", "pcx", false, true, Make<PcxCodec>},
     {F::Wbmp, "wbmp", "wbmp", false, true, Make<WbmpCodec>},

@@ -36,14 +36,15 @@ ReplacingFile::ReplacingFile(const std::string& path) : target(ResolveTarget(pat
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x~", unsigned(random()));
         temporary = target + suffix;
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Readable as well: a TIFF writer reads back the directories it links new pages to.
+        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             break;
         }
         struct stat existing;
         if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) ::fchmod(fd, existing.st_mode & 07777);
-        file = ::fdopen(fd, "wb");
+        file = ::fdopen(fd, "w+b");
         if (!file) {
             ::close(fd);
             ::unlink(temporary.c_str());

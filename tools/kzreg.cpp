@@ -37,6 +37,12 @@ int Usage()
     return BadUsage;
 }
 
+int UnknownOption(const char* option)
+{
+    std::fprintf(stderr, "kzreg: unknown option '%s'\n", option);
+    return Usage();
+}
+
 int Help()
 {
     std::fputs(kUsage, stdout);
@@ -258,10 +264,13 @@ int main(int argc, char** argv)
         std::printf("kzreg (Vistrel) %s\n", VISTREL_VERSION);
         return Done;
     }
+    if (command.starts_with("--") && command != "--help" && command != "--version") return UnknownOption(argv[1]);
     if (command != "query" && command != "add" && command != "delete") return Usage();
     const bool showOrigin = command == "query" && argc > 2 && std::strcmp(argv[2], "--origin") == 0;
     const int first = showOrigin ? 3 : 2; // the key
     if (argc <= first) return Usage();
+    // Options stand before the key, and no key starts with "--".
+    if (std::strncmp(argv[first], "--", 2) == 0) return UnknownOption(argv[first]);
     KeyArgument key;
     std::string error;
     if (!ParseKey(argv[first], key, error)) return Fail(BadUsage, error);

@@ -1,11 +1,15 @@
 // vistrel-img: the image layer from the command line.
 //   vistrel-img info FILE
 //   vistrel-img convert [--frame N] IN OUT [FORMAT]
+//   vistrel-img convert [--frame N] IN1 IN2 ... OUT.tif
 //   vistrel-img exif FILE
 //   vistrel-img formats
 #include "CodecTable.h"
 #include "Kzutil.h"
+#include "FileStream.h"
 #include "Picture.h"
+#include "ReplacingFile.h"
+#include "TiffCodec.h"
 
 #include <cerrno>
 #include <charconv>
@@ -13,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -33,6 +38,7 @@ void PrintUsage(std::FILE* out)
     std::fprintf(out,
                  "usage: vistrel-img info FILE\n"
                  "       vistrel-img convert [--frame N] IN OUT [%s]\n"
+                 "       vistrel-img convert [--frame N] IN1 IN2 ... OUT.tif\n"
                  "       vistrel-img exif FILE\n"
                  "       vistrel-img formats\n"
                  "       vistrel-img --help | --version\n",
@@ -51,7 +57,8 @@ int Help()
     std::fputs("\n"
                "info     print format, size, depth, resolution and frame count of FILE\n"
                "convert  write IN in the format named last, else by OUT's extension; --frame N\n"
-               "         takes frame N (from 0) of a file of several images\n"
+               "         takes frame N (from 0) of a file of several images; several INs make\n"
+               "         a TIFF file with one page each\n"
                "exif     print the Exif report of a camera JPEG\n"
                "formats  list the formats read (r) and written (w) with their file extensions\n"
                "Exit status: 0 done, 1 the file could not be read or written, 2 wrong usage.\n",
@@ -133,6 +140,32 @@ int Convert(const char* in, const char* out, const char* formatName, int frame)
     return 0;
 }
 
+// Each input becomes one page of a TIFF file, in the order given.
+int ConvertToPages(char** in, int count, const char* out, int frame)
+{
+    if (FormatFromPath(out) != ImageFormat::Tif) {
+        std::fprintf(stderr, "%s: several pages are written as TIFF only; name a .tif file\n", out);
+        return 2;
+    }
+    std::vector<Picture> pages(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        errno = 0;
+        if (!LoadFrame(pages[std::size_t(i)], in[i], frame)) return Fail(in[i], pages[std::size_t(i)]);
+    }
+    errno = 0;
+    ReplacingFile file(out);
+    if (!file.Stream()) return Fail(out, pages[0]);
+    FileStream stream(file.Stream());
+    TiffCodec codec;
+    for (int i = 0; i < count; ++i) {
+        codec.BorrowBuffers(pages[std::size_t(i)]);
+        if (!codec.Encode(stream, i + 1 < count)) return Fail(out, codec);
+    }
+    errno = 0;
+    if (!file.Commit()) return Fail(out, Picture());
+    return 0;
+}
+
 bool ParseFrame(std::string_view text, int& frame)
 {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), frame);
@@ -175,10 +208,25 @@ int Exif(const char* path)
     return 0;
 }
 
+// The first word that looks like an option this tool does not have; a file whose name starts
+// with "--" is reached as ./--name.
+const char* UnknownOption(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word.starts_with("--") && word != "--help" && word != "--version" && word != "--frame") return argv[i];
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const char* option = UnknownOption(argc, argv)) {
+        std::fprintf(stderr, "vistrel-img: unknown option '%s'\n", option);
+        return Usage();
+    }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return Help();
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("vistrel-img (Vistrel) %s\n", VISTREL_VERSION);
@@ -195,8 +243,10 @@ int main(int argc, char** argv)
             first = 4;
         }
         const int rest = argc - first;
-        if (rest == 2 || rest == 3)
+        // A last word that names a format keeps the one-input form; several inputs end in OUT.
+        if (rest == 2 || (rest == 3 && FormatFromExtension(argv[argc - 1]) != ImageFormat::Unknown))
             return Convert(argv[first], argv[first + 1], rest == 3 ? argv[first + 2] : nullptr, frame);
+        if (rest > 2) return ConvertToPages(argv + first, rest - 1, argv[argc - 1], frame);
     }
     return Usage();
 }

@@ -18,9 +18,27 @@ const char kHelp[] = "\n"
                      "              does /t anywhere on the line. Exit status 1 when the page was\n"
                      "              built, 0 when the folder is missing or holds no image.\n"
                      "  --help      show this help and exit\n"
-                     "  --version   show the versions of the program and of libKzutil and exit\n"
+                     "  --version   show the versions of the program and of libKzutil, the system and\n"
+                     "              the display (what a bug report needs) and exit\n"
                      "\n"
                      "Keys, menus and settings are described in the help page (F1) and in vistrel(1).\n";
+
+// The system and display facts that a bug report needs.
+void PrintSystem(std::FILE* out)
+{
+    const char* distribution = CKzOsInfo::GetOsAdditionalInfo();
+    std::fprintf(out, "System: %s%s%s\n", CKzOsInfo::GetOsPlatform(), *distribution ? ", " : "", distribution);
+    const int width = CKzOsInfo::GetDisplayResolutionWidth();
+    if (width <= 0) {
+        std::fputs("Display: none\n", out);
+        return;
+    }
+    std::fprintf(out, "Display: %d x %d, %d bits per pixel", width, CKzOsInfo::GetDisplayResolutionHeight(),
+                 CKzOsInfo::GetDisplayBpp());
+    const int hertz = CKzOsInfo::GetDisplayRefreshFrequency();
+    if (hertz > 0) std::fprintf(out, ", %d Hz", hertz);
+    std::fputs("\n", out);
+}
 
 } // namespace
 
@@ -35,6 +53,7 @@ std::optional<int> RunProgramOptions(const std::vector<std::string>& arguments, 
     }
     if (option == "--version") {
         std::fprintf(out, "vistrel (Vistrel) %s\nlibKzutil %s\n", VISTREL_VERSION, KzutilVersion());
+        PrintSystem(out);
         return 0;
     }
     std::fprintf(err, "vistrel: unknown option '%s'\n", option.c_str());

@@ -496,16 +496,17 @@ void PutTable(GifOutput& out, const Picture& picture)
 
 } // namespace
 
-void GifCodec::WriteHeader(GifOutput& out, std::uint32_t width, std::uint32_t height, bool globalTable)
+void GifCodec::WriteHeader(GifOutput& out, const Picture& picture, std::uint32_t width, std::uint32_t height,
+                           bool globalTable)
 {
     out.Put(reinterpret_cast<const std::uint8_t*>("GIF89a"), 6);
     out.Put16(width);
     out.Put16(height);
-    const std::uint32_t bits = header.bitsPerPixel;
+    const std::uint32_t bits = picture.GetBpp();
     out.Put(globalTable ? std::uint8_t(kTableFlag | (((bits + 7) << 5) & 0xFF) | (bits - 1)) : std::uint8_t(0x11));
     out.Put(0);
     out.Put(0);
-    if (globalTable) PutTable(out, *this);
+    if (globalTable) PutTable(out, picture);
 }
 
 void GifCodec::WriteImage(GifOutput& out, const Picture& image, std::uint32_t left, std::uint32_t top, bool localTable)
@@ -548,7 +549,7 @@ void GifCodec::WriteMosaic(GifOutput& out)
 {
     const auto width = std::uint32_t(header.width);
     const auto height = std::uint32_t(header.height);
-    WriteHeader(out, width, height, false);
+    WriteHeader(out, *this, width, height, false);
     // A reader composes the tiles only when the first one is smaller than the screen both ways.
     std::uint32_t tileWidth = kTileWidth;
     std::uint32_t tileHeight = kTileHeight;
@@ -590,6 +591,39 @@ void GifCodec::WriteMosaic(GifOutput& out)
     }
 }
 
+// A reader composes a mosaic only when its first tile is smaller than the screen both ways, which
+// no tile of a picture one pixel wide or high is: beyond one tile, it would read the first only.
+bool GifCodec::IsStrip() const
+{
+    return (header.width == 1 || header.height == 1) &&
+           (std::uint32_t(header.width) > kTileWidth || std::uint32_t(header.height) > kTileHeight);
+}
+
+// The 24-bit picture as one palette picture of its colours; false when it has more than 256.
+bool GifCodec::StripToPalette(Picture& strip) const
+{
+    if (!strip.Create(header.width, header.height, 8, ImageFormat::Gif)) Fail(strip.GetLastError());
+    std::vector<std::uint32_t> colours;
+    const std::uint32_t transparent = GetTransparentColor().Value() & 0xFFFFFF;
+    for (std::int32_t y = 0; y < header.height; ++y) {
+        for (std::int32_t x = 0; x < header.width; ++x) {
+            const RgbQuad colour = GetPixelColor(x, y);
+            const std::uint32_t key = colour.Value() & 0xFFFFFF;
+            auto at = std::find(colours.begin(), colours.end(), key);
+            if (at == colours.end()) {
+                if (colours.size() == 256) return false;
+                strip.SetPaletteEntry(std::uint8_t(colours.size()), colour.red, colour.green, colour.blue);
+                at = colours.insert(colours.end(), key);
+            }
+            strip.SetPixelIndex(x, y, std::uint8_t(at - colours.begin()));
+        }
+    }
+    const auto entry = std::find(colours.begin(), colours.end(), transparent);
+    strip.SetTransparentIndex(info.transparentIndex >= 0 && entry != colours.end() ? std::int32_t(entry - colours.begin()) : -1);
+    strip.SetFrameDelay(info.frameDelay);
+    return true;
+}
+
 bool GifCodec::Encode(ByteStream& out)
 {
     try {
@@ -598,14 +632,21 @@ bool GifCodec::Encode(ByteStream& out)
         if (header.bitsPerPixel > 8) {
             if (std::uint32_t(header.width) > kLargestSize || std::uint32_t(header.height) > kLargestSize)
                 Fail("Image too large for GIF");
-            WriteMosaic(output);
+            Picture strip;
+            if (IsStrip()) {
+                if (!StripToPalette(strip)) Fail("GIF: a picture one pixel wide or high may have at most 256 colours");
+                WriteHeader(output, strip, std::uint32_t(header.width), std::uint32_t(header.height), true);
+                WriteImage(output, strip, 0, 0, false);
+            } else {
+                WriteMosaic(output);
+            }
         } else {
             // The logical screen holds the image at its offset.
             if (info.offsetX < 0 || info.offsetY < 0) Fail("GIF: negative image offset");
             const std::uint64_t screenWidth = std::uint64_t(info.offsetX) + std::uint64_t(header.width);
             const std::uint64_t screenHeight = std::uint64_t(info.offsetY) + std::uint64_t(header.height);
             if (screenWidth > kLargestSize || screenHeight > kLargestSize) Fail("Image too large for GIF");
-            WriteHeader(output, std::uint32_t(screenWidth), std::uint32_t(screenHeight), true);
+            WriteHeader(output, *this, std::uint32_t(screenWidth), std::uint32_t(screenHeight), true);
             WriteImage(output, *this, std::uint32_t(info.offsetX), std::uint32_t(info.offsetY), false);
         }
         output.Put(kTrailer);

@@ -31,8 +31,11 @@ private:
     void DecodeImage(ByteReader& in, const Descriptor& image, DecodeState& state);
     void DrawOver(Picture& backdrop, const Descriptor& image, const ImageRows& rows, DecodeState& state) const;
     void TakeImage(Picture& image);
-    void WriteHeader(GifOutput& out, std::uint32_t width, std::uint32_t height, bool globalTable);
+    void WriteHeader(GifOutput& out, const Picture& picture, std::uint32_t width, std::uint32_t height,
+                     bool globalTable);
     void WriteImage(GifOutput& out, const Picture& image, std::uint32_t left, std::uint32_t top,
                     bool localTable);
     void WriteMosaic(GifOutput& out);
+    bool IsStrip() const;
+    bool StripToPalette(Picture& strip) const;
 };

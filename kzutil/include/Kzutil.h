@@ -71,8 +71,9 @@ KZUTIL_API CKzString operator+(const char* a, const CKzString& b);
 
 // Splits and composes paths: an optional drive ("X:"), a directory ending in '\\' or '/', a
 // base name and an extension from the last dot. Composed paths use '/'. Results live in one
-// static buffer per operation, valid until that operation runs again; a null or empty argument
-// returns the previous result unchanged, and a result too long for its buffer is empty.
+// static buffer per operation and thread, valid until that operation runs again on the same
+// thread; a null or empty argument returns the previous result unchanged, and a result too long
+// for its buffer is empty.
 class KZUTIL_API CKzFilename {
 public:
     CKzFilename() = default;
@@ -200,7 +201,8 @@ public:
     void Close();
     // After a failed Open: 0 when nothing was accepted, -1 when dir could not be listed.
     int GetFileCount() const { return m_count; }
-    // The full path, or "" outside 0 .. count - 1; one static buffer shared by all lists.
+    // The full path, or "" outside 0 .. count - 1; one static buffer per thread shared by all
+    // lists.
     const char* GetFileName(int index) const;
     const char* operator[](int index) const { return GetFileName(index); }
     // Seconds since 1970-01-01 UTC, or 0 outside 0 .. count - 1.
@@ -305,7 +307,7 @@ public:
     static bool IsExifFile(const char* path);
 
     bool GetValueDouble(int tag, double& value) const;
-    // Text of an ASCII or undefined tag in a static 1,024-byte buffer; "" when not found.
+    // Text of an ASCII or undefined tag in a static 1,024-byte buffer per thread; "" when not found.
     const char* GetValueString(int tag) const;
     // Appends the report to the NUL-terminated text in a buffer of size bytes.
     bool GetExifInformation(char* text, int size);
@@ -436,4 +438,229 @@ public:
     static int GetCurrentHour();
     static int GetCurrentMinute();
     static int GetCurrentSecond();
+};
+
+// ============================================================================================
+// System information
+// ============================================================================================
+
+// Facts about the running system, queried afresh by every call; texts live in one static buffer
+// per operation, valid until that operation runs again. On Linux the platform text is the
+// kernel's name and release, the additional text the distribution's name from os-release, and
+// the version numbers come from the kernel release. No Windows flag is ever true and the Windows
+// folders are "". Display facts come from the X server named by DISPLAY (libX11 is loaded only
+// when they are asked for); without one, bits and refresh rate are -1 and the sizes 0.
+class KZUTIL_API CKzOsInfo {
+public:
+    CKzOsInfo() = default;
+    CKzOsInfo(const CKzOsInfo&) = default;
+    CKzOsInfo& operator=(const CKzOsInfo&) = default;
+    virtual ~CKzOsInfo();
+
+    static const char* GetOsPlatform();
+    static const char* GetOsAdditionalInfo();
+    static const char* GetDirWindows();
+    static const char* GetDirSystem();
+    // $TMPDIR, else /tmp, with a trailing '/'; "" when longer than 259 characters.
+    static const char* GetDirTemp();
+    static const char* GetPcName();
+
+    // The third number of the kernel release, 0 when it has none.
+    static int GetOsVersionBuildNumber();
+    // Major and minor of the kernel release read as one decimal number (6.1), whatever the locale.
+    static double GetOsVersionNumber();
+    static int GetDisplayBpp();
+    static int GetDisplayRefreshFrequency();
+    // 2 to the power of the bits per pixel; 16,777,216 for 24 bits and more, 0 without a display.
+    static int GetDisplayColors();
+    static int GetDisplayResolutionWidth();
+    static int GetDisplayResolutionHeight();
+
+    static bool IsOsPlatformWindows();
+    static bool IsOsPlatformNT();
+    static bool IsWindows95();
+    static bool IsWindows95SP1();
+    static bool IsWindows95OSR2();
+    static bool IsWindows98();
+    static bool IsWindows98SP1();
+    static bool IsWindows98SE();
+    static bool IsWindowsME();
+    static bool IsWindowsNT351();
+    static bool IsWindowsNT4();
+    static bool IsWindows2000();
+    static bool IsWindowsXP();
+    static bool IsWindowsDotNet();
+};
+
+// ============================================================================================
+// Containers
+// ============================================================================================
+
+// A resizable array of doubles with statistics and sorting. An allocation that fails leaves the
+// list as it was and makes the operation return false; nothing throws.
+class KZUTIL_API CKzList {
+public:
+    CKzList() = default;
+    // n zeros, or empty for n <= 0.
+    explicit CKzList(int n);
+    // A copy that cannot be allocated is empty.
+    CKzList(const CKzList& other);
+    CKzList& operator=(const CKzList& other);
+    virtual ~CKzList();
+
+    // Same size and no pair of values compares less or greater.
+    bool operator==(const CKzList& other) const;
+    // 0 for an illegal index.
+    double operator[](int i) const;
+    double GetValue(int i) const;
+    bool SetValue(int i, double v);
+    int GetSize() const;
+    int GetUpperBound() const;
+    const double* GetData() const;
+    bool IsEmpty() const;
+    bool IsLegalIndex(int i) const;
+
+    // Keeps the first values and adds zeros; n <= 0 empties the list and returns false.
+    bool SetSize(int n);
+    bool Add(double v);
+    // Appends a copy of other's values, also when other is this list.
+    bool Append(const CKzList& other);
+    // i must be a legal index: the end is reached with Add.
+    bool InsertAt(int i, double v);
+    bool RemoveAt(int i);
+    void Empty();
+
+    // NaN for an empty list.
+    double GetAverage() const;
+    // Index of the first largest / smallest value; 0 for an empty list.
+    int FindMaxValue() const;
+    int FindMinValue() const;
+    // The largest / smallest of 0 and all values.
+    double GetMaxValue() const;
+    double GetMinValue() const;
+    // Stable exchange sorts.
+    void SortAscending();
+    void SortDescending();
+    // Each value truncated to an integer ("%2d ") and a line feed on standard output.
+    void Print() const;
+
+private:
+    bool Reallocate(int n);
+    template <typename OutOfOrder>
+    void ExchangeSort(OutOfOrder outOfOrder);
+
+    int m_count = 0;
+    double* m_values = nullptr;
+};
+
+// A grid of X rows by Y columns of integers between -16,777,215 and 16,777,215. A side <= 0
+// gives an empty matrix (0 x 0); a grid that cannot be allocated leaves the matrix empty in a
+// constructor and unchanged in ResizeTo.
+class KZUTIL_API CKzMatrix {
+public:
+    CKzMatrix();
+    CKzMatrix(int x, int y);
+    CKzMatrix(const CKzMatrix& other);
+    CKzMatrix& operator=(const CKzMatrix& other);
+    virtual ~CKzMatrix();
+
+    bool SetCell(int x, int y, int v);
+    bool GetCell(int x, int y, int* v) const;
+    bool SetAllCells(int v);
+    void Clear();
+    // Cells present in both sizes keep their values, new ones are 0; false when the new grid
+    // cannot be allocated.
+    bool ResizeTo(int x, int y);
+    bool IsLegalCell(int x, int y) const;
+    bool IsLegalValue(int v) const;
+
+    long GetSummOfCells() const;
+    // Sum divided by the number of cells; false for an empty matrix.
+    bool CalculateAvarageOfCells(int* avg) const;
+    bool CalculateAvarageOfCells(double* avg) const;
+    // -1 for an illegal value.
+    int GetNumberOfCellWithValue(int v) const;
+    int GetNumberOfCells() const;
+    int GetMatrixXSize() const;
+    int GetMatrixYSize() const;
+
+private:
+    bool Assign(int x, int y, const int* from, int fromX, int fromY);
+
+    int m_minValue = -16777215;
+    int m_maxValue = 16777215;
+    int m_xSize = 0;
+    int m_ySize = 0;
+    int* m_cells = nullptr; // row x starts at x * m_ySize
+};
+
+// A rooted tree of double values with a cursor. Node 0 is the root; a node's parent always has
+// a lower index, and children are kept in index order. A tree is legal when both lists have the
+// same positive size, the cursor is a node and the root's parent is -1; on an illegal tree the
+// queries and moves do nothing and return false, 0 or -1. Trees hold at most 16,777,216 nodes.
+class KZUTIL_API CKzTree {
+public:
+    CKzTree();
+    CKzTree(const CKzTree&) = default;
+    CKzTree& operator=(const CKzTree&) = default;
+    virtual ~CKzTree();
+
+    // One root of value 0, the cursor on it.
+    void Empty();
+    bool IsEmpty() const;
+    // A new last node under the cursor, which stays where it is.
+    bool AddChild(double v);
+
+    // Cursor moves: true when the cursor is where it was asked to go.
+    bool Root();
+    bool Parent();
+    bool Child();
+    bool Child(int k);
+    bool Next();
+    bool First();
+    // The k-th node, in index order, among the nodes of that depth.
+    bool SetCurrentNode(int depth, int k);
+
+    double GetValueDouble() const;
+    int GetValueInt() const;
+    int GetDepth() const;
+    int GetNumberOfChilds() const;
+    bool HasChilds() const;
+    bool IsLeaf() const;
+    int GetMaxDepth() const;
+    int GetNumberOfNodes() const;
+    bool SetValue(double v);
+    bool SetAllValues(double v);
+
+    // A complete tree, nodes in breadth-first order, all values 0; empty (no node) when depth
+    // < 0 or branching <= 0, a root only when it would exceed the node limit.
+    void MakeTree(int depth, int branching);
+    // Gives every node above the depth as many children as branching asks, each carrying its
+    // parent's value; a deeper or illegal tree is emptied first. Stops when memory runs out.
+    void CompleteTree(int depth, int branching);
+    // Completes the tree, optionally clears every inner value below 40, then takes child values
+    // up level by level: parents at odd depths keep the smallest, at even depths the largest;
+    // a value of 40 or more never changes. Reports its steps on standard output.
+    bool EvaluateTree(int depth, int branching, bool clear);
+    void Print() const;
+    void PrintTree() const;
+    void PrintTree(int depth);
+
+protected:
+    // 1 + b + ... + b^n, 0 when n < 0 or b <= 0, at most INT_MAX.
+    static int CalculateNodes(int n, int b);
+    bool IsLegal() const;
+    void ClearTreeBelowLeafs();
+    int GetParent(int node) const;
+    int GetDepth(int node) const;
+    int GetNumberOfChilds(int node) const;
+    // The next node after 'after' whose parent is parent, or -1.
+    int FindChild(int parent, int after) const;
+
+private:
+    bool Complete(int depth, int branching);
+
+    int m_current = 0;
+    CKzList m_values;
+    CKzList m_parents;
 };

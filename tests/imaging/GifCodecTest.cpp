@@ -430,7 +430,9 @@ TEST(GifEncode, EveryModeRoundTripsThroughUsAndGiftopnm)
 }
 
 // A 24-bit photo goes out as tiles with their own tables and comes back whole, from us and from
-// ImageMagick's composition; also pictures narrower or lower than a tile, and a transparent colour.
+// ImageMagick's composition; also pictures narrower or lower than a tile, strips one pixel wide or
+// high (which no reader composes from tiles: they go out as one palette image), and a transparent
+// colour.
 TEST(GifEncode, MosaicOfAPhotoReadsBackLosslessly)
 {
     VISTREL_REQUIRE_CORPUS(corpus, "bmp/pillow");
@@ -439,7 +441,7 @@ TEST(GifEncode, MosaicOfAPhotoReadsBackLosslessly)
     ASSERT_EQ(photo.GetBpp(), 24u);
     const bool peer = HaveTool("convert");
     TempDir dir;
-    for (const auto& [width, height] : std::vector<std::pair<int, int>>{{128, 128}, {101, 33}, {10, 40}, {40, 12}, {17, 15}}) {
+    for (const auto& [width, height] : std::vector<std::pair<int, int>>{{128, 128}, {101, 33}, {10, 40}, {40, 12}, {17, 15}, {1, 60}, {60, 1}}) {
         for (std::uint32_t mode = 0; mode < 3; ++mode) {
             SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + ", mode " + std::to_string(mode));
             Picture picture;
@@ -453,7 +455,8 @@ TEST(GifEncode, MosaicOfAPhotoReadsBackLosslessly)
             const Bytes before = Snapshot(picture);
             const Bytes file = EncodeToBytes(picture);
             EXPECT_EQ(Snapshot(picture), before);
-            EXPECT_EQ(file[10], 0x11);
+            const bool strip = width == 1 || height == 1;
+            EXPECT_EQ(file[10], strip ? 0xE7 : 0x11);
 
             GifCodec ours;
             ASSERT_TRUE(DecodeBytes(ours, file, file.size())) << ours.GetLastError();
@@ -524,6 +527,11 @@ TEST(GifEncode, RefusesWhatItCannotWriteWhole)
     Picture photo(65536, 1, 24, ImageFormat::Gif);
     MemoryStream out;
     EXPECT_FALSE(photo.Encode(out, ImageFormat::Gif));
+    // A strip has no mosaic: its colours must fit one table.
+    Picture strip(1, 257, 24, ImageFormat::Gif);
+    for (int y = 0; y < 257; ++y) strip.SetPixelColor(0, y, RgbQuad{std::uint8_t(y), std::uint8_t(y >> 8), 0, 0});
+    EXPECT_FALSE(strip.Encode(out, ImageFormat::Gif));
+    EXPECT_STRNE(strip.GetLastError(), "");
 }
 
 // An image written at an offset lies on a screen that holds it, for us and for giftopnm.

@@ -3,6 +3,7 @@
 #include "RegistryTestSupport.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using Result = KzregResult;
@@ -61,20 +62,24 @@ TEST_F(Kzreg, DeleteRemovesValuesAndWholeKeys)
 
 TEST_F(Kzreg, WrongUsageExplainsItself)
 {
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"query"},
-        {"list", "HKCU\\K"},
-        {"add", "HKCU\\K", "n", "dword"},
-        {"query", "HKCU\\K", "n", "extra"},
-        {"--frobnicate"},
-        {"--help", "extra"},
-        {"query", "--origin"},
+    // The arguments, and the option that is named as unknown.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, ""},
+        {{"query"}, ""},
+        {{"list", "HKCU\\K"}, ""},
+        {{"add", "HKCU\\K", "n", "dword"}, ""},
+        {{"query", "HKCU\\K", "n", "extra"}, ""},
+        {{"--frobnicate"}, "--frobnicate"},
+        {{"--help", "extra"}, ""},
+        {{"query", "--origin"}, ""},
+        {{"query", "--recursive", "HKCU\\K"}, "--recursive"},
+        {{"delete", "--origin", "HKCU\\K"}, "--origin"},
     };
-    for (const auto& args : cases) {
+    for (const auto& [args, option] : cases) {
         const Result result = Run(args);
         EXPECT_EQ(result.code, 2);
         EXPECT_NE(result.err.find("usage: kzreg query"), std::string::npos);
+        EXPECT_EQ(result.err.starts_with("kzreg: unknown option '" + option + "'\n"), !option.empty()) << result.err;
     }
     struct Bad {
         std::vector<std::string> args;

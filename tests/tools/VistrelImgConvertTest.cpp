@@ -1,4 +1,4 @@
-// vistrel-img convert between BMP, JPEG and PNG, and its command-line conventions.
+// vistrel-img convert between BMP, JPEG and PNG, several inputs into one TIFF, and its command-line conventions.
 #include "CodecTable.h"
 #include "ExternalDecoder.h"
 #include "Picture.h"
@@ -75,7 +75,9 @@ TEST(VistrelImgCommandLine, HelpVersionFormatsAndWrongUsage)
     const Case cases[] = {
         {"--help", 0, "usage: vistrel-img info FILE\n", ""},
         {"--version", 0, "vistrel-img (Vistrel) " VISTREL_VERSION "\n", ""},
-        {"--frobnicate", 2, "", "usage: vistrel-img info FILE\n"},
+        {"--frobnicate", 2, "", "vistrel-img: unknown option '--frobnicate'\nusage: vistrel-img info FILE\n"},
+        {"info --frobnicate", 2, "", "vistrel-img: unknown option '--frobnicate'\nusage: "},
+        {"convert --frame 1 in.gif --to-png out.png", 2, "", "vistrel-img: unknown option '--to-png'\nusage: "},
         {"--help extra", 2, "", "usage: "},
         {"info", 2, "", "usage: "},
     };
@@ -174,4 +176,56 @@ TEST(VistrelImgConvert, FramesOfAGif)
     EXPECT_EQ(beyond.status, 1);
     EXPECT_NE(beyond.err.find("no frame 4: the file holds 4"), std::string::npos) << beyond.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.bmp")));
+}
+
+// Several inputs make one TIFF page each, in order; --frame picks the frame of every input; a
+// file that cannot be read, or an output that is no TIFF, writes nothing.
+TEST(VistrelImgConvert, SeveralInputsBecomePagesOfATiff)
+{
+    VISTREL_REQUIRE_CORPUS(corpus, "gif/gif-test-suite");
+    testsupport::TempDir dir;
+    const auto q = [&dir](const std::string& name) { return testsupport::ShellQuote(dir.file(name)); };
+    Picture palette(30, 20, 8);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x) palette.SetPixelIndex(x, y, std::uint8_t(x * y));
+    palette.SetPaletteEntry(6, 200, 30, 30);
+    Picture mono(17, 9, 1);
+    mono.SetPaletteEntry(1, 255, 255, 255);
+    mono.SetPixelIndex(3, 4, 1);
+    ASSERT_TRUE(palette.Save(dir.file("a.bmp"), ImageFormat::Bmp));
+    ASSERT_TRUE(mono.Save(dir.file("b.png"), ImageFormat::Png));
+
+    const ToolRun run = RunTool("convert " + q("a.bmp") + " " + q("b.png") + " " + q("a.bmp") + " " + q("pages.tif"), dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Picture* expected[] = {&palette, &mono, &palette};
+    for (int page = 0; page < 3; ++page) {
+        Picture loaded(ImageFormat::Tif);
+        loaded.SetFrame(page);
+        ASSERT_TRUE(loaded.Load(dir.file("pages.tif"), ImageFormat::Tif)) << loaded.GetLastError();
+        EXPECT_EQ(3, loaded.GetNumFrames());
+        ASSERT_EQ(expected[page]->GetWidth(), loaded.GetWidth());
+        EXPECT_EQ(0, WorstDistance(*expected[page], loaded)) << page;
+    }
+
+    const std::string animation = testsupport::ShellQuote((corpus / "animated_loop.gif").string());
+    const ToolRun frames = RunTool("convert --frame 3 " + animation + " " + animation + " " + q("frames.tif"), dir);
+    ASSERT_EQ(frames.status, 0) << frames.err;
+    Picture first(ImageFormat::Gif), fourth(ImageFormat::Gif);
+    fourth.SetFrame(3);
+    ASSERT_TRUE(first.Load((corpus / "animated_loop.gif").string(), ImageFormat::Gif));
+    ASSERT_TRUE(fourth.Load((corpus / "animated_loop.gif").string(), ImageFormat::Gif));
+    Picture second(ImageFormat::Tif);
+    second.SetFrame(1);
+    ASSERT_TRUE(second.Load(dir.file("frames.tif"), ImageFormat::Tif));
+    // The composed frame is a 24-bit picture: written as JPEG.
+    EXPECT_LE(WorstDistance(fourth, second), 40);
+    EXPECT_GT(WorstDistance(first, second), 100);
+
+    const ToolRun missing = RunTool("convert " + q("a.bmp") + " " + q("none.bmp") + " " + q("no.tif"), dir);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("none.bmp"), std::string::npos) << missing.err;
+    const ToolRun notTiff = RunTool("convert " + q("a.bmp") + " " + q("b.png") + " " + q("pages.png"), dir);
+    EXPECT_EQ(notTiff.status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("no.tif")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("pages.png")));
 }

@@ -396,4 +396,16 @@ TEST(ProgramOptions, HelpVersionAndUnknownOptionsBeforeStartUp)
     }
 }
 
+TEST(ProgramOptions, VersionNamesTheSystemForBugReports)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_TRUE(out);
+    EXPECT_EQ(RunProgramOptions({"--version"}, out, stderr), 0);
+    const std::string text = Contents(out);
+    std::fclose(out);
+    EXPECT_NE(text.find(std::string("\nSystem: ") + CKzOsInfo::GetOsPlatform()), std::string::npos) << text;
+    EXPECT_NE(text.find(CKzOsInfo::GetOsAdditionalInfo()), std::string::npos) << text;
+    EXPECT_NE(text.find("\nDisplay: "), std::string::npos) << text;
+}
+
 } // namespace
