@@ -3,6 +3,8 @@
 // and VISTREL_BENCH_TGA name the files (codecs-vs-peers.sh makes them at 4000 x 3000); without
 // them the benchmarks are skipped. GIF: VISTREL_BENCH_GIF (a 1600 x 1200 picture of 256 colours),
 // VISTREL_BENCH_GIF_ANIMATION (ten such frames) and VISTREL_BENCH_GIF_PHOTO (a 24-bit photo).
+// TIFF: VISTREL_BENCH_TIFF_LZW (a 24-bit LZW photo, also the picture the encoders write) and
+// VISTREL_BENCH_TIFF_PALETTE (256 colours, PackBits).
 #include "MemoryStream.h"
 #include "Picture.h"
 
@@ -72,7 +74,8 @@ void Decode(benchmark::State& state, const char* variable, ImageFormat format)
     }
 }
 
-void Encode(benchmark::State& state, const char* variable, ImageFormat format)
+// `compression` is the picture's codec option (0: what the codec chooses).
+void Encode(benchmark::State& state, const char* variable, ImageFormat format, std::uint32_t compression = 0)
 {
     const char* path = PathFrom(variable, state);
     if (!path) return;
@@ -81,6 +84,7 @@ void Encode(benchmark::State& state, const char* variable, ImageFormat format)
         state.SkipWithError(picture.GetLastError());
         return;
     }
+    picture.SetCodecOption(compression);
     for (auto _ : state) {
         MemoryStream out;
         picture.Encode(out, format);
@@ -131,5 +135,17 @@ BENCHMARK_CAPTURE(Encode, Pcx, "VISTREL_BENCH_PCX", ImageFormat::Pcx)->Unit(benc
 BENCHMARK_CAPTURE(Encode, Tga, "VISTREL_BENCH_TGA", ImageFormat::Tga)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Decode, Wbmp, "VISTREL_BENCH_WBMP", ImageFormat::Wbmp)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Encode, Wbmp, "VISTREL_BENCH_WBMP", ImageFormat::Wbmp)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_CAPTURE(Decode, TiffLzw, "VISTREL_BENCH_TIFF_LZW", ImageFormat::Tif)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Decode, TiffPalette, "VISTREL_BENCH_TIFF_PALETTE", ImageFormat::Tif)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// 0 is the compression chosen for 24 bits (JPEG at quality 75); 5 is LZW.
+BENCHMARK_CAPTURE(Encode, TiffJpeg, "VISTREL_BENCH_TIFF_LZW", ImageFormat::Tif, 0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Encode, TiffLzw, "VISTREL_BENCH_TIFF_LZW", ImageFormat::Tif, 5)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

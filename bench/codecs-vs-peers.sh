@@ -1,13 +1,14 @@
 #!/bin/sh
 # Times JPEG decode (Picture::Load), JPEG encode at quality 75, PNG decode, and decode and encode
-# of 24-bit PCX, run-length TGA and dithered WBMP of a 4000 x 3000 photo against djpeg, cjpeg, netpbm and
-# ImageMagick (and vips when installed) on the same files in the same run, and prints the ratios
-# of CPU time. Usage: bench/codecs-vs-peers.sh [BUILD_DIR]
+# of 24-bit PCX, run-length TGA and dithered WBMP of a 4000 x 3000 photo, decode of an RGB LZW and
+# a 256-colour PackBits TIFF and JPEG and LZW TIFF encode, against djpeg, cjpeg, netpbm, tifftopnm
+# and ImageMagick (and vips when installed) on the same files in the same run, and prints the
+# ratios of CPU time. Usage: bench/codecs-vs-peers.sh [BUILD_DIR]
 set -eu
 . "$(dirname "$0")/common.sh"
 bench="$build/bench/bench_codecs"
 require_program "$bench"
-for tool in djpeg cjpeg convert ppmtopcx pcxtoppm ppmtotga tgatoppm giftopnm pbmtowbmp wbmptopbm; do require_command $tool; done
+for tool in djpeg cjpeg convert ppmtopcx pcxtoppm ppmtotga tgatoppm giftopnm pbmtowbmp wbmptopbm tifftopnm; do require_command $tool; done
 
 convert "$source" -resize '4000x3000!' -quality 90 "$work/photo.jpg"
 djpeg -outfile "$work/photo.ppm" "$work/photo.jpg"
@@ -22,6 +23,8 @@ for n in photo tiny; do
   convert "$work/$n.ppm" -monochrome "pbm:$work/$n.pbm"
   pbmtowbmp "$work/$n.pbm" >"$work/$n.wbmp"
   convert "$work/$n.pbm" "$work/$n-bw.mpc"
+  convert "$work/$n.ppm" -compress LZW "$work/$n-lzw.tif"
+  convert "$work/$n.ppm" -colors 256 -type Palette -compress RLE "$work/$n-palette.tif"
 done
 
 # GIF: a 1600 x 1200 picture of 256 colours, an animation of ten such frames (the photo moved
@@ -46,7 +49,8 @@ export MAGICK_THREAD_LIMIT=1
 VISTREL_BENCH_GIF="$work/photo.gif" VISTREL_BENCH_GIF_ANIMATION="$work/photo-animation.gif" \
   VISTREL_BENCH_GIF_PHOTO="$work/photo-small.bmp" \
   VISTREL_BENCH_JPEG="$work/photo.jpg" VISTREL_BENCH_PNG="$work/photo.png" VISTREL_BENCH_PCX="$work/photo.pcx" \
-  VISTREL_BENCH_TGA="$work/photo.tga" VISTREL_BENCH_WBMP="$work/photo.wbmp" "$bench" \
+  VISTREL_BENCH_TGA="$work/photo.tga" VISTREL_BENCH_WBMP="$work/photo.wbmp" \
+  VISTREL_BENCH_TIFF_LZW="$work/photo-lzw.tif" VISTREL_BENCH_TIFF_PALETTE="$work/photo-palette.tif" "$bench" \
   --benchmark_format=json --benchmark_repetitions=3 --benchmark_report_aggregates_only=true >"$work/ours.json"
 
 # CPU time (user + system) on both sides: the machine may be shared, and wall time then
@@ -107,7 +111,16 @@ rows = [("JPEG decode 4000x3000", "BM_JpegDecode", "djpeg",
         ("WBMP encode 4000x3000", "Encode/Wbmp", "pbmtowbmp",
          peer_ms(lambda n: ["pbmtowbmp", f"{work}/{n}.pbm"])),
         ("WBMP encode 4000x3000", "Encode/Wbmp", "ImageMagick",
-         peer_ms(lambda n: ["convert", f"{work}/{n}-bw.mpc", "wbmp:/dev/null"]))]
+         peer_ms(lambda n: ["convert", f"{work}/{n}-bw.mpc", "wbmp:/dev/null"])),
+        ("TIFF decode RGB LZW  ", "Decode/TiffLzw", "tifftopnm",
+         peer_ms(lambda n: ["tifftopnm", f"{work}/{n}-lzw.tif"])),
+        ("TIFF decode 256 colours PackBits", "Decode/TiffPalette", "tifftopnm",
+         peer_ms(lambda n: ["tifftopnm", f"{work}/{n}-palette.tif"])),
+        # ImageMagick writes RGB JPEG pages, and LZW with Predictor 2, as we do.
+        ("TIFF encode 24-bit JPEG q75", "Encode/TiffJpeg", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "-compress", "JPEG", "-quality", "75", f"tif:{work}/peer.tif"])),
+        ("TIFF encode 24-bit LZW", "Encode/TiffLzw", "ImageMagick",
+         peer_ms(lambda n: ["convert", f"{work}/{n}.mpc", "-compress", "LZW", f"tif:{work}/peer.tif"]))]
 if shutil.which("vips"):
     rows.append(("PNG decode 4000x3000 ", "BM_PngDecode", "vips avg",
                  peer_ms(lambda n: ["vips", "avg", f"{work}/{n}.png"])))

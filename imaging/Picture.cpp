@@ -332,6 +332,13 @@ void Picture::SetOffset(std::int32_t x, std::int32_t y)
     info.offsetY = y;
 }
 
+void Picture::SetDecodeBox(std::int32_t width, std::int32_t height)
+{
+    const bool valid = width > 0 && height > 0;
+    info.decodeBoxWidth = valid ? width : 0;
+    info.decodeBoxHeight = valid ? height : 0;
+}
+
 Picture* Picture::GetLayer(std::int32_t index) const
 {
     if (!layers || index < 0 || index >= info.layerCount) return nullptr;

@@ -119,6 +119,11 @@ struct PictureInfo {
     // Set by a decoder that ran out of data or met damage after it had made the picture: the
     // rows it could not read are blank.
     bool partial = false;
+    // A decode-size hint: the picture is only wanted to fill this box, so a codec that can
+    // decode at a reduced size may deliver fewer pixels, never less than twice the box each way.
+    // 0 asks for the full picture.
+    std::int32_t decodeBoxWidth = 0;
+    std::int32_t decodeBoxHeight = 0;
 };
 
 // An owned, zero-initialised byte block; stands for a movable global memory handle
@@ -219,6 +224,8 @@ public:
     void SetAlphaMax(std::uint8_t alphaMax) { info.alphaMax = alphaMax; }
     bool IsAlphaPaletteEnabled() const { return info.alphaPaletteEnabled; }
     void SetAlphaPaletteEnabled(bool enabled) { info.alphaPaletteEnabled = enabled; }
+    // Loads after this may come out smaller than the file's picture (see PictureInfo).
+    void SetDecodeBox(std::int32_t width, std::int32_t height);
     bool IsEnabled() const { return info.enabled; }
     void SetEnabled(bool enabled) { info.enabled = enabled; }
     std::int32_t GetOffsetX() const { return info.offsetX; }

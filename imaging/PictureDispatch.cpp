@@ -50,6 +50,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
         for (const CodecEntry& entry : CodecTable()) {
             std::unique_ptr<ImageCodec> codec = factory(entry.format);
             if (!codec) continue;
+            codec->SetDecodeBox(target.info.decodeBoxWidth, target.info.decodeBoxHeight);
             if (RunCodec(*codec, &ImageCodec::Decode, stream)) {
                 target.Transfer(*codec);
                 return true;
@@ -65,6 +66,7 @@ bool PictureDispatch::Decode(Picture& target, ByteStream& stream, ImageFormat fo
         target.SetLastError(kUnknownDecode);
         return false;
     }
+    codec->SetDecodeBox(target.info.decodeBoxWidth, target.info.decodeBoxHeight);
     const bool multiImage = FindCodecEntry(format)->multiImage;
     if (multiImage) codec->SetFrame(target.info.frame);
     if (RunCodec(*codec, &ImageCodec::Decode, stream)) {

@@ -69,7 +69,7 @@ CKzDir::~CKzDir() = default;
 
 const char* CKzDir::GetDirectory()
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     std::memset(buffer, 0, sizeof buffer);
     char cwd[kzpath::kMaxPath];
     if (!::getcwd(cwd, sizeof cwd)) return buffer;

@@ -146,7 +146,7 @@ void CKzDirList::Close()
 
 const char* CKzDirList::GetFileName(int index) const
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     std::memset(buffer, 0, sizeof buffer);
     if (index >= 0 && index < m_count) kzpath::Put(buffer, sizeof buffer, m_paths.c_str() + m_entries[size_t(index)].offset);
     return buffer;

@@ -176,7 +176,7 @@ bool CKzExifFile::GetValueDouble(int tag, double& value) const
 
 const char* CKzExifFile::GetValueStringAtPos(int position) const
 {
-    static char text[kTextBytes];
+    static thread_local char text[kTextBytes];
     std::memset(text, 0, sizeof text);
     const long long app1End = std::min<long long>((long long)m_app1Position + m_app1Length, m_length);
     if (position < m_app1Position || position >= app1End) return text;
@@ -193,7 +193,7 @@ const char* CKzExifFile::GetValueStringAtPos(int position) const
 
 const char* CKzExifFile::GetValueString(int tag) const
 {
-    static char text[kTextBytes];
+    static thread_local char text[kTextBytes];
     std::memset(text, 0, sizeof text);
     const int entry = FindTag(tag);
     if (entry >= 0) std::memcpy(text, GetValueStringAtPos(entry), sizeof text);

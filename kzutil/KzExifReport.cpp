@@ -135,7 +135,7 @@ double LeadingDecimal(const char* text)
 
 const char* CKzExifFile::GetMakerNoteCanon(EMakerNoteTag tag) const
 {
-    static char text[kMakerNoteTextBytes];
+    static thread_local char text[kMakerNoteTextBytes];
     std::memset(text, 0, sizeof text);
     const int note = FindTag(TagMakerNote);
     if (note < 0) return text;

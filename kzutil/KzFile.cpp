@@ -219,7 +219,7 @@ bool CKzFile::IsFileInPath(const char* name)
 
 const char* CKzFile::GetFileContent(const char* path)
 {
-    static CKzString content;
+    static thread_local CKzString content;
     if (!IsUsable(path)) return content;
     // Non-blocking, so a FIFO given by mistake cannot stall the caller.
     int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -83,7 +83,7 @@ bool CKzFilename::ExcludeTrailingBackslash(char* path)
 
 const char* CKzFilename::GetFileDirectory(const char* path)
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     if (!Given(path)) return buffer;
     PathParts p = Split(path);
     return Result(buffer, WithSeparator(p.drive + p.dir));
@@ -91,7 +91,7 @@ const char* CKzFilename::GetFileDirectory(const char* path)
 
 const char* CKzFilename::GetFileName(const char* path)
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     if (!Given(path)) return buffer;
     PathParts p = Split(path);
     return Result(buffer, p.title + p.ext);
@@ -99,21 +99,21 @@ const char* CKzFilename::GetFileName(const char* path)
 
 const char* CKzFilename::GetFileExtension(const char* path)
 {
-    static char buffer[256];
+    static thread_local char buffer[256];
     if (!Given(path)) return buffer;
     return Result(buffer, Split(path).ext);
 }
 
 const char* CKzFilename::GetFileTitle(const char* path)
 {
-    static char buffer[256];
+    static thread_local char buffer[256];
     if (!Given(path)) return buffer;
     return Result(buffer, Split(path).title);
 }
 
 const char* CKzFilename::SetFileDirectory(const char* path, const char* dir)
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     if (!Given(path) || !Given(dir)) return buffer;
     PathParts p = Split(path);
     return Result(buffer, WithSeparator(dir) + p.title + p.ext);
@@ -121,7 +121,7 @@ const char* CKzFilename::SetFileDirectory(const char* path, const char* dir)
 
 const char* CKzFilename::SetFileExtension(const char* path, const char* ext)
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     if (!Given(path) || !Given(ext)) return buffer;
     PathParts p = Split(path);
     p.ext = ext;
@@ -130,7 +130,7 @@ const char* CKzFilename::SetFileExtension(const char* path, const char* ext)
 
 const char* CKzFilename::SetFileName(const char* path, const char* name)
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     if (!Given(path) || !Given(name)) return buffer;
     PathParts p = Split(path);
     return Result(buffer, WithSeparator(p.drive + p.dir) + name);
@@ -138,7 +138,7 @@ const char* CKzFilename::SetFileName(const char* path, const char* name)
 
 const char* CKzFilename::SetFileTitle(const char* path, const char* title)
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     if (!Given(path) || !Given(title)) return buffer;
     PathParts p = Split(path);
     p.title = title;
@@ -147,6 +147,6 @@ const char* CKzFilename::SetFileTitle(const char* path, const char* title)
 
 const char* CKzFilename::GetLongPath(const char* path)
 {
-    static char buffer[260];
+    static thread_local char buffer[260];
     return Result(buffer, path ? path : "");
 }

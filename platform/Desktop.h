@@ -20,6 +20,8 @@ public:
     // Shows a modal message box over owner (null: no owner) and waits for the answer.
     virtual MessageAnswer ShowMessage(const Window* owner, const char* caption, const char* text,
                                       MessageIcon icon, MessageButtons buttons) = 0;
+    // Lets the windows repaint in the middle of a long step, taking no user input meanwhile.
+    virtual void ProcessPendingEvents() {}
 };
 
 } // namespace platform

@@ -46,6 +46,9 @@ constexpr char kReplaceQuestion[] = "%s already exists.\nDo you want to replace 
 constexpr char kRestoreQuestion[] = "Are you sure you want to restore the original thumbnail template file?\n"
                                     "This will undo all your modifications to this file.";
 
+// The status bar part that names the shown folder.
+constexpr int kDirectoryPart = 3;
+
 // What follows a command.
 enum After : unsigned { kNothing = 0, kTitle = 1, kRepaint = 2, kMenu = 4 };
 
@@ -140,7 +143,16 @@ void ThumbnailPage(CommandContext& c)
 {
     c.builder.LoadTemplate();
     const std::string directory = c.browser.GetDirectory();
-    if (c.builder.Build(directory.c_str())) {
+    // The count stands where the folder is named (the title brings the folder back) and the
+    // window keeps painting while it waits.
+    c.builder.SetProgress([&c](int done, int total) {
+        const std::string text = "Thumbnails " + std::to_string(done) + " of " + std::to_string(total);
+        if (c.statusBar) c.statusBar->SetText(kDirectoryPart, text.c_str());
+        c.desktop.ProcessPendingEvents();
+    });
+    const bool built = c.builder.Build(directory.c_str());
+    c.builder.SetProgress(nullptr);
+    if (built) {
         const std::string page = WithSeparator(directory.c_str()) + ThumbnailPageBuilder::kPageName;
         c.shell.OpenDocument(page.c_str(), directory.c_str());
     } else {
@@ -273,6 +285,7 @@ bool CommandHandler::Execute(int id)
     case command::ThumbnailPage:
     case command::ThumbnailPageKey:
         ThumbnailPage(c);
+        after = kTitle;
         break;
     case command::ExifInformation:
     case command::ExifKey:

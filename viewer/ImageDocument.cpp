@@ -26,9 +26,23 @@ ImageDocument::~ImageDocument() = default;
 
 bool ImageDocument::Load(const char* path)
 {
+    return LoadForBox(path, 0, 0);
+}
+
+bool ImageDocument::LoadForBox(const char* path, int width, int height)
+{
+    if (!path || !*path) return LoadFailed("No file name was given.");
+    if (!FitsPathBuffer(path)) return LoadFailed("The file name is too long.");
     Picture picture;
-    if (!Decode(path, picture)) return false;
+    picture.SetDecodeBox(width, height);
+    if (!Decode(path, picture)) {
+        // Only a file that could not be opened leaves no codec message; errno says why.
+        if (*picture.GetLastError()) return LoadFailed(picture.GetLastError());
+        const std::string reason = std::string("The file could not be opened: ") + std::strerror(errno ? errno : EIO);
+        return LoadFailed(reason.c_str());
+    }
     Adopt(path, picture);
+    m_loadError[0] = '\0';
     return true;
 }
 
@@ -116,6 +130,12 @@ bool ImageDocument::SaveAs(const char* path, int saveType)
 bool ImageDocument::SaveFailed(const char* reason)
 {
     std::snprintf(m_saveError, sizeof m_saveError, "%s", reason);
+    return false;
+}
+
+bool ImageDocument::LoadFailed(const char* reason)
+{
+    std::snprintf(m_loadError, sizeof m_loadError, "%s", reason);
     return false;
 }
 

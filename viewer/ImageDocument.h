@@ -23,6 +23,12 @@ public:
     // Decodes the file whatever its extension says. A file that cannot be decoded leaves the
     // previous picture and its information as they were.
     bool Load(const char* path);
+    // Load for a picture that is only wanted to fill a width x height box: a codec that can may
+    // decode it smaller, though never below twice the box each way. Not for pictures that are
+    // shown, saved or copied at their own size.
+    bool LoadForBox(const char* path, int width, int height);
+    // Why the last load failed ("" after a success).
+    const char* GetLoadError() const { return m_loadError; }
     // The decoding step of Load alone: touches nothing but the picture, so any thread may run it.
     static bool Decode(const char* path, Picture& picture);
     // Shows a picture decoded elsewhere from path, as Load would; picture receives the one
@@ -55,11 +61,13 @@ public:
 
 private:
     bool SaveFailed(const char* reason);
+    bool LoadFailed(const char* reason);
 
     bool m_loaded = false;
     char m_path[260] = {};
     char m_saveTarget[260] = {};
     char m_saveError[256] = {};
+    char m_loadError[256] = {};
     Picture m_picture;
     ImageInfo m_info;
 };

@@ -16,3 +16,9 @@ bool IsImageFileName(const char* path)
         if (strcasecmp(extension, known) == 0) return true;
     return false;
 }
+
+std::string ListedFileName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}

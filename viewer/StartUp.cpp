@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 #include <strings.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +38,8 @@ private:
     void Warn(const char* format, platform::MessageIcon icon = platform::MessageIcon::Warning) const;
     void Debug(const std::string& text) const;
     int RunThumbnailMode(const std::string& directory);
+    // The counts of the last build and every file that failed, on standard error.
+    void ReportSummary() const;
     int RunWindowMode();
     void LoadArgument(const char* path);
 
@@ -113,7 +116,14 @@ int StartUp::RunThumbnailMode(const std::string& argument)
     const std::string directory = AbsolutePath(CKzFilename::GetLongPath(argument.c_str()));
     Debug("Thumbnail command line switch used.\nThumbnail directory = " + directory);
     if (!directory.empty() && CKzDir::IsDirectory(directory.c_str())) {
-        if (m_builder.Build(directory.c_str())) {
+        const bool terminal = ::isatty(STDERR_FILENO) == 1;
+        if (terminal)
+            m_builder.SetProgress([](int done, int total) { std::fprintf(stderr, "\rThumbnails %d of %d", done, total); });
+        const bool built = m_builder.Build(directory.c_str());
+        // The progress line is cleared, so that the summary stands alone.
+        if (terminal) std::fputs("\r\033[K", stderr);
+        ReportSummary();
+        if (built) {
             Debug("Finished creating thumbnails.");
             return 1;
         }
@@ -122,6 +132,14 @@ int StartUp::RunThumbnailMode(const std::string& argument)
     }
     Debug("Thumbnail directory doesn't exists.");
     return 0;
+}
+
+void StartUp::ReportSummary() const
+{
+    const ThumbnailFolder::Summary& summary = m_builder.GetSummary();
+    std::fprintf(stderr, "Thumbnails: %d made, %d kept, %d failed\n", summary.made, summary.kept, summary.failed);
+    for (const ThumbnailFolder::FailedFile& failure : summary.failures)
+        std::fprintf(stderr, "%s: %s\n", failure.fileName.c_str(), failure.reason.c_str());
 }
 
 int StartUp::RunWindowMode()

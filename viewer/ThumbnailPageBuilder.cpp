@@ -3,16 +3,14 @@
 #include "Desktop.h"
 #include "ImageFileName.h"
 #include "HtmlText.h"
-#include "ImageDocument.h"
 #include "SettingsKeys.h"
+#include "ThumbnailFolder.h"
 #include "TextFile.h"
 #include "WaitCursor.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <set>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -89,63 +87,13 @@ constexpr char kTablePlaceholder[] = "[THUMBNAILS]";
 // A template file is user-edited text; anything this big is not one.
 constexpr std::size_t kTemplateLimit = 16u << 20;
 
+// The JPEG quality of every decoded picture, which its thumbnail is saved with.
+constexpr int kThumbnailQuality = 75;
+
 const char* KeyName(settings::Id id)
 {
     return settings::Get(id).name;
 }
-
-std::string FileNameOf(const std::string& path)
-{
-    // Listed paths are composed with '/'; a backslash belongs to the name.
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A leading dot starts a hidden name, not an extension.
-std::string WithoutExtension(const std::string& name)
-{
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
-
-// The thumbnail's own name: the image's title with its last extension replaced, so that
-// my.photo.jpg gets my.jpg.
-std::string NaturalThumbnailTitle(const std::string& fileName)
-{
-    return WithoutExtension(WithoutExtension(fileName));
-}
-
-std::string Folded(std::string text)
-{
-    for (char& ch : text) ch = char(std::tolower(static_cast<unsigned char>(ch)));
-    return text;
-}
-
-// Hands out thumbnail titles: the first image keeps its natural title, later images whose
-// titles clash (a.bmp after a.png) get "-2", "-3" … appended, skipping every natural title of
-// the folder. Compared ignoring case, since pages are often copied to such file systems.
-class ThumbnailTitles {
-public:
-    explicit ThumbnailTitles(const CKzDirList& list)
-    {
-        for (int i = 0; i < list.GetFileCount(); ++i)
-            m_natural.insert(Folded(NaturalThumbnailTitle(FileNameOf(list.GetFileName(i)))));
-    }
-
-    std::string Assign(const std::string& fileName)
-    {
-        const std::string natural = NaturalThumbnailTitle(fileName);
-        std::string title = natural;
-        for (int n = 2; m_used.count(Folded(title)) || (n > 2 && m_natural.count(Folded(title))); ++n)
-            title = natural + "-" + std::to_string(n);
-        m_used.insert(Folded(title));
-        return title;
-    }
-
-private:
-    std::set<std::string> m_natural;
-    std::set<std::string> m_used;
-};
 
 // The built directory must really be the current one: thumbnails are written relative to it.
 bool IsCurrentDirectory(const std::string& dir)
@@ -243,6 +191,7 @@ bool ThumbnailPageBuilder::Build(const char* directory)
 {
     WaitCursor wait(m_desktop);
     m_failure.clear();
+    m_summary = {};
     return BuildPage(directory);
 }
 
@@ -288,7 +237,8 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
     CKzString page = m_templateText;
     const int tables = FillPlaceholders(page, values);
     if (count == 0) {
-        // Only goes when empty: thumbnails of an earlier build stay.
+        ThumbnailFolder(kThumbFolder, ThumbnailSettingsNow()).Clear();
+        // Only goes when empty: files that are not thumbnails of ours stay.
         ::rmdir(kThumbFolder);
         return false;
     }
@@ -296,22 +246,24 @@ bool ThumbnailPageBuilder::BuildPage(const char* directory)
     return ReplaceTextFile(kPageName, page.c_str()) || Fail("Could not write the page", slashed + kPageName);
 }
 
+ThumbnailSettings ThumbnailPageBuilder::ThumbnailSettingsNow() const
+{
+    return {m_thumbWidth, m_thumbHeight, kThumbnailQuality};
+}
+
 std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(const CKzDirList& list)
 {
-    ThumbnailTitles titles(list);
+    std::vector<std::string> sources;
+    for (int i = 0; i < list.GetFileCount(); ++i) sources.push_back(list.GetFileName(i));
+    ThumbnailFolder folder(kThumbFolder, ThumbnailSettingsNow());
+    folder.SetThreadCount(m_threadCount);
+    folder.SetProgress(m_progress);
+    const std::vector<std::string> thumbnails = folder.Update(sources);
+    m_summary = folder.GetSummary();
     std::vector<Entry> entries;
-    ImageDocument document;
-    for (int i = 0; i < list.GetFileCount(); ++i) {
-        const std::string path = list.GetFileName(i);
-        Entry entry{FileNameOf(path), {}};
-        if (document.Load(path.c_str())) {
-            entry.thumbnail = std::string(kThumbFolder) + "/" + titles.Assign(entry.fileName) + ".jpg";
-            // A thumbnail that cannot be sized or written still gets its cells.
-            document.FitInto(m_thumbWidth, m_thumbHeight, true);
-            document.SaveAs(entry.thumbnail.c_str(), SaveJpg);
-        }
-        entries.push_back(std::move(entry));
-    }
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        entries.push_back({ListedFileName(sources[i]),
+                           thumbnails[i].empty() ? "" : std::string(kThumbFolder) + "/" + thumbnails[i]});
     return entries;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Kzutil.h"
+#include "ThumbnailFolder.h"
 
 #include <string>
 #include <vector>
@@ -32,6 +33,12 @@ public:
     // Why the last build could not write its folder or page (the path and the system's
     // reason); empty when it did, or when there was nothing to write.
     const std::string& GetFailure() const { return m_failure; }
+    // Called during a build, on the building thread, with the number of images done and listed.
+    void SetProgress(ThumbnailFolder::Progress progress) { m_progress = std::move(progress); }
+    // Threads that make thumbnails; 0 (the default) uses every processor.
+    void SetThreadCount(int threads) { m_threadCount = threads; }
+    // The thumbnails the last build made, kept and failed to make, with the reasons.
+    const ThumbnailFolder::Summary& GetSummary() const { return m_summary; }
     // Writes the built-in template to the template file.
     bool RestoreTemplate();
     // Values below 1 are refused; accepted values are also stored as settings.
@@ -76,7 +83,8 @@ private:
     bool BuildPage(const char* directory);
     // Records what could not be written and why (errno); returns false.
     bool Fail(const char* what, const std::string& path);
-    // Decodes, fits and saves the thumbnail of every listed image; returns the table entries.
+    ThumbnailSettings ThumbnailSettingsNow() const;
+    // Brings the thumbnail of every listed image up to date; returns the table entries.
     std::vector<Entry> MakeThumbnails(const CKzDirList& list);
 
     platform::Desktop& m_desktop;
@@ -88,4 +96,7 @@ private:
     int m_thumbHeight = 120;
     int m_thumbColumns = 6;
     std::string m_failure;
+    ThumbnailFolder::Progress m_progress;
+    int m_threadCount = 0;
+    ThumbnailFolder::Summary m_summary;
 };

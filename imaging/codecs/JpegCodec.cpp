@@ -63,6 +63,18 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, std::uint32_t width, std:
     }
 }
 
+// The smallest of libjpeg's scales 1/8, 1/4 and 1/2 that still leaves at least twice the decode
+// box each way, so that averaging down to the box afterwards loses nothing visible; 1 without a box.
+unsigned ScaleDenominator(JDIMENSION width, JDIMENSION height, const PictureInfo& info)
+{
+    if (info.decodeBoxWidth <= 0 || info.decodeBoxHeight <= 0) return 1;
+    for (const unsigned denominator : {8u, 4u, 2u})
+        if (width / denominator >= 2 * std::uint64_t(info.decodeBoxWidth) &&
+            height / denominator >= 2 * std::uint64_t(info.decodeBoxHeight))
+            return denominator;
+    return 1;
+}
+
 } // namespace
 
 bool JpegCodec::Decode(ByteStream& in)
@@ -101,6 +113,8 @@ bool JpegCodec::Decompress(jpeg_decompress_struct& cinfo, JpegErrorManager& erro
         SetLastError("JPEG image too large");
         std::longjmp(errors.jump, 1);
     }
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = ScaleDenominator(cinfo.image_width, cinfo.image_height, info);
     jpeg_start_decompress(&cinfo);
 
     const std::uint32_t width = cinfo.output_width;

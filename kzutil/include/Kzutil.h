@@ -71,8 +71,9 @@ KZUTIL_API CKzString operator+(const char* a, const CKzString& b);
 
 // Splits and composes paths: an optional drive ("X:"), a directory ending in '\\' or '/', a
 // base name and an extension from the last dot. Composed paths use '/'. Results live in one
-// static buffer per operation, valid until that operation runs again; a null or empty argument
-// returns the previous result unchanged, and a result too long for its buffer is empty.
+// static buffer per operation and thread, valid until that operation runs again on the same
+// thread; a null or empty argument returns the previous result unchanged, and a result too long
+// for its buffer is empty.
 class KZUTIL_API CKzFilename {
 public:
     CKzFilename() = default;
@@ -200,7 +201,8 @@ public:
     void Close();
     // After a failed Open: 0 when nothing was accepted, -1 when dir could not be listed.
     int GetFileCount() const { return m_count; }
-    // The full path, or "" outside 0 .. count - 1; one static buffer shared by all lists.
+    // The full path, or "" outside 0 .. count - 1; one static buffer per thread shared by all
+    // lists.
     const char* GetFileName(int index) const;
     const char* operator[](int index) const { return GetFileName(index); }
     // Seconds since 1970-01-01 UTC, or 0 outside 0 .. count - 1.
@@ -305,7 +307,7 @@ public:
     static bool IsExifFile(const char* path);
 
     bool GetValueDouble(int tag, double& value) const;
-    // Text of an ASCII or undefined tag in a static 1,024-byte buffer; "" when not found.
+    // Text of an ASCII or undefined tag in a static 1,024-byte buffer per thread; "" when not found.
     const char* GetValueString(int tag) const;
     // Appends the report to the NUL-terminated text in a buffer of size bytes.
     bool GetExifInformation(char* text, int size);

@@ -98,6 +98,11 @@ void QtDesktop::SetCursor(CursorShape shape)
     }
 }
 
+void QtDesktop::ProcessPendingEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 MessageAnswer QtDesktop::ShowMessage(const Window* owner, const char* caption, const char* text,
                                      MessageIcon icon, MessageButtons buttons)
 {

@@ -21,6 +21,7 @@ public:
     // close box answer No. A pending wait cursor pauses while the box waits for the user.
     MessageAnswer ShowMessage(const Window* owner, const char* caption, const char* text, MessageIcon icon,
                               MessageButtons buttons) override;
+    void ProcessPendingEvents() override;
 
 private:
     struct Frame {

@@ -48,7 +48,15 @@ printf 'BM broken' >"$pics/zz-broken.bmp"
 head -c 300 "$source/resources/samples/harbour.jpg" >"$pics/zz-cut.jpg"
 run /t "$pics"
 [ $status -eq 1 ] || fail "/t on a folder of images ended with $status: $(cat "$work/stderr")"
-[ ! -s "$work/stderr" ] || fail "unexpected messages: $(cat "$work/stderr")"
+# Not a terminal: no progress line, only the summary and the files that failed, with reasons.
+[ "$(head -n 1 "$work/stderr")" = "Thumbnails: 7 made, 0 kept, 2 failed" ] || fail "summary: $(cat "$work/stderr")"
+[ "$(sed -n '2,$s/: .*//p' "$work/stderr" | tr '\n' ' ')" = "zz-broken.bmp zz-cut.jpg " ] ||
+  fail "failed files not named: $(cat "$work/stderr")"
+cp "$pics/thumbnails.html" "$work/first.html"
+run /t "$pics"
+[ $status -eq 1 ] && [ "$(head -n 1 "$work/stderr")" = "Thumbnails: 0 made, 7 kept, 2 failed" ] ||
+  fail "a second build made thumbnails again: $(cat "$work/stderr")"
+cmp -s "$pics/thumbnails.html" "$work/first.html" || fail "a second build changed the page"
 
 report=$(python3 "$source/tests/viewer/check_page.py" "$pics/thumbnails.html") || fail "page check: $report"
 [ "$(echo "$report" | grep -c '^alt ')" -eq 7 ] || fail "expected 7 images on the page: $report"
@@ -65,6 +73,15 @@ for thumb in "$pics"/thumbs_vistrel/*; do
   { [ "$1" -le 80 ] && [ "$2" -le 60 ] && { [ "$1" -eq 80 ] || [ "$2" -eq 60 ]; }; } ||
     fail "$(basename "$thumb") is $1 x $2, not fitted into 80 x 60"
 done
+
+# On a terminal the count goes up in place on one line, which the summary then replaces.
+if command -v script >/dev/null; then
+  rm -rf "$pics/thumbs_vistrel"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM script -q -c "'$vistrel' /t '$pics'" "$work/typescript" >/dev/null || true
+  grep -q "$(printf '\rThumbnails 9 of 9')" "$work/typescript" || fail "no progress on a terminal: $(cat -v "$work/typescript")"
+  grep -q "$(printf '\r\033\\[KThumbnails: 7 made, 0 kept, 2 failed')" "$work/typescript" ||
+    fail "the progress line was not cleared for the summary: $(cat -v "$work/typescript")"
+fi
 
 # A relative folder, also written with "./" and a trailing slash.
 for relative in pics ./pics pics/; do

@@ -3,6 +3,7 @@
 
 #include "Picture.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -120,6 +121,24 @@ inline int ChannelDistance(std::uint32_t a, std::uint32_t b, int channels = 3)
         worst = std::max(worst, d);
     }
     return worst;
+}
+
+// Peak signal-to-noise ratio in dB of two pictures of the same size over their red, green and
+// blue samples; 99 for identical pictures, 0 when the sizes differ.
+inline double Psnr(const Picture& a, const Picture& b)
+{
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight() || a.GetWidth() <= 0) return 0;
+    double squares = 0;
+    for (int y = 0; y < a.GetHeight(); ++y)
+        for (int x = 0; x < a.GetWidth(); ++x) {
+            const std::uint32_t pa = PictureRgb(a, x, y), pb = PictureRgb(b, x, y);
+            for (int i = 0; i < 3; ++i) {
+                const double d = double((pa >> (8 * i)) & 0xFF) - double((pb >> (8 * i)) & 0xFF);
+                squares += d * d;
+            }
+        }
+    const double mean = squares / (3.0 * a.GetWidth() * a.GetHeight());
+    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
 }
 
 } // namespace testsupport
