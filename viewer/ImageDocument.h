@@ -34,6 +34,9 @@ public:
     // Shows a picture decoded elsewhere from path, as Load would; picture receives the one
     // held until now.
     void Adopt(const char* path, Picture& picture);
+    // Shows a frame of the loaded file's animation in place of the picture; frame receives the
+    // one shown until now. The information keeps describing the file, at the frame's size.
+    void ShowFrame(Picture& frame);
     // Resamples the picture in place to width x height, or with keepAspect to the largest size
     // of the picture's proportions that fits that box (smaller pictures are enlarged).
     bool FitInto(int width, int height, bool keepAspect);
