@@ -1,7 +1,7 @@
 #include "ImageBrowser.h"
 
 #include "Desktop.h"
-#include "ImageFileName.h"
+#include "ListingProgress.h"
 #include "Prefetcher.h"
 #include "SettingsKeys.h"
 #include "ViewConstants.h"
@@ -57,6 +57,7 @@ bool ImageBrowser::LoadDirectory(const char* path, bool selectFirst)
     if (!m_mainWindow || !path || !FitsPathBuffer(path)) return false;
     // A listing may be of another folder, or find this one changed.
     if (m_prefetcher) m_prefetcher->Clear();
+    m_animation.Stop();
     m_fileCount = 0;
     m_currentIndex = -1;
     m_fileList.Close();
@@ -66,7 +67,8 @@ bool ImageBrowser::LoadDirectory(const char* path, bool selectFirst)
     bool listed;
     {
         WaitCursor wait(m_desktop);
-        listed = m_fileList.Open(path, IsImageFileName);
+        ListingProgress progress(m_desktop, m_statusBar, GetDirectoryText());
+        listed = m_fileList.Open(path, ListingProgress::Filter);
         if (listed) m_fileCount = m_fileList.GetFileCount();
     }
     if (listed) {
@@ -141,15 +143,32 @@ bool ImageBrowser::ShowIndex(int index)
     }
     // The picture shown until now is often the one behind the new one; it is offered only while
     // the document holds it as decoded (not the blank of an empty view).
-    char before[kPathBuffer];
-    std::strcpy(before, m_document.GetInfo().path);
+    char before[kPathBuffer] = {};
+    if (!m_animation.HasFrames()) std::strcpy(before, m_document.GetInfo().path);
     const FileStamp beforeStamp = std::strcmp(before, m_currentFile) == 0 ? m_shownStamp : FileStamp{};
     m_document.Adopt(entry, picture);
     m_shownStamp = stamp;
     std::strcpy(m_currentFile, entry);
     ++m_loads;
+    StartAnimation(entry);
     FitWindow();
     PrefetchAround(before, beforeStamp, picture);
+    return true;
+}
+
+void ImageBrowser::StartAnimation(const char* path)
+{
+    m_animation.Stop();
+    if (m_document.GetPicture().GetNumFrames() < 2) return;
+    Picture first;
+    if (m_animation.Start(FrameReader::Open(path), first)) m_document.ShowFrame(first);
+}
+
+bool ImageBrowser::AdvanceAnimation()
+{
+    Picture frame;
+    if (!m_animation.Advance(frame)) return false;
+    m_document.ShowFrame(frame);
     return true;
 }
 
@@ -335,6 +354,14 @@ const char* ImageBrowser::GetPositionText()
     m_positionText[0] = '\0';
     if (HasCurrentImage()) std::snprintf(m_positionText, sizeof m_positionText, "%d/%d", m_currentIndex + 1, m_fileCount);
     return m_positionText;
+}
+
+const char* ImageBrowser::GetFrameText()
+{
+    m_frameText[0] = '\0';
+    if (HasCurrentImage() && m_animation.HasFrames())
+        std::snprintf(m_frameText, sizeof m_frameText, "Frame %d/%d", m_animation.GetFrame(), m_animation.GetFrameCount());
+    return m_frameText;
 }
 
 // The root directory keeps its "/", which would otherwise leave nothing to show.

@@ -2,6 +2,7 @@
 // decoded picture, and the view state that sizing, painting and the status bar read.
 #pragma once
 
+#include "Animation.h"
 #include "FileStamp.h"
 #include "ImageDocument.h"
 #include "Kzutil.h"
@@ -13,6 +14,7 @@ namespace platform {
 class Clipboard;
 class Desktop;
 class StatusBar;
+class Timer;
 class Window;
 } // namespace platform
 
@@ -31,6 +33,12 @@ public:
     // Files next to the shown one are decoded ahead through the prefetcher while one is set;
     // null goes back to decoding every file when it is shown.
     void SetPrefetcher(Prefetcher* prefetcher);
+    // An animated picture plays while a timer is set; its expiry comes to AdvanceAnimation.
+    void SetAnimationTimer(platform::Timer* timer) { m_animation.SetTimer(timer); }
+    // Shows the animation's next frame; false when nothing changed.
+    bool AdvanceAnimation();
+    // The frame shown stays while a dialog is open.
+    void PauseAnimation(bool paused) { m_animation.SetPaused(paused); }
 
     bool LoadDirectory(const char* path, bool selectFirst);
     bool LoadFile(const char* path);
@@ -62,6 +70,8 @@ public:
     const char* GetZoomText();
     const char* GetPositionText();
     const char* GetDirectoryText();
+    // "Frame 3/12" while an animation is shown, else "".
+    const char* GetFrameText();
 
     int GetViewWidth() const { return m_viewWidth; }
     int GetViewHeight() const { return m_viewHeight; }
@@ -88,6 +98,8 @@ private:
     void FallBack();
     bool Reshow();
     int FindInList(const char* path) const;
+    // Plays the shown picture when its file is an animation.
+    void StartAnimation(const char* path);
     // Asks the prefetcher for the files after and before the shown one in the walking direction,
     // offering it the picture shown before.
     void PrefetchAround(const char* before, const FileStamp& beforeStamp, Picture& shownBefore);
@@ -112,6 +124,7 @@ private:
     Prefetcher* m_prefetcher = nullptr;
     // The walking direction: +1 onwards, -1 backwards.
     int m_step = 1;
+    Animation m_animation;
     CKzDirList m_fileList;
 
     // Set while a failed step falls back, so that a failure inside the fallback ends it.
@@ -123,5 +136,6 @@ private:
     char m_zoomText[16] = {};
     char m_positionText[32] = {};
     char m_directoryText[260] = {};
+    char m_frameText[32] = {};
     mutable char m_currentPath[260] = {};
 };

@@ -68,6 +68,15 @@ void ImageDocument::Adopt(const char* path, Picture& picture)
     m_loaded = true;
 }
 
+void ImageDocument::ShowFrame(Picture& frame)
+{
+    if (!m_loaded || !frame.IsValid()) return;
+    std::swap(m_picture, frame);
+    m_viewCopy.Clear();
+    m_info.width = m_picture.GetWidth();
+    m_info.height = m_picture.GetHeight();
+}
+
 bool ImageDocument::FitInto(int width, int height, bool keepAspect)
 {
     if (!m_loaded || width <= 0 || height <= 0) return false;

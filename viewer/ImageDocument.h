@@ -41,6 +41,9 @@ public:
     // Whether loads turn photos upright; the prefetcher's thread reads it too.
     void SetAutoOrient(bool autoOrient) { m_autoOrient = autoOrient; }
     bool GetAutoOrient() const { return m_autoOrient; }
+    // Shows a frame of the loaded file's animation in place of the picture; frame receives the
+    // one shown until now. The information keeps describing the file, at the frame's size.
+    void ShowFrame(Picture& frame);
     // Resamples the picture in place to width x height, or with keepAspect to the largest size
     // of the picture's proportions that fits that box (smaller pictures are enlarged).
     bool FitInto(int width, int height, bool keepAspect);

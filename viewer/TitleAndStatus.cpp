@@ -30,10 +30,14 @@ void UpdateTitleAndStatus(ImageBrowser& browser, platform::Window& window, platf
     statusBar->SetText(0, browser.GetImageInfoText());
     statusBar->SetText(1, browser.GetZoomText());
     statusBar->SetText(2, browser.GetPositionText());
-    // A file that could not be shown is named where the user looks for the folder.
+    // A file that could not be shown, or the frame of an animation, is named where the user
+    // looks for the folder.
+    char text[600];
     if (*browser.GetUnshownFile()) {
-        char text[600];
         std::snprintf(text, sizeof text, "Could not show %s - %s", browser.GetUnshownFile(), browser.GetDirectoryText());
+        statusBar->SetText(3, text);
+    } else if (*browser.GetFrameText()) {
+        std::snprintf(text, sizeof text, "%s - %s", browser.GetFrameText(), browser.GetDirectoryText());
         statusBar->SetText(3, text);
     } else {
         statusBar->SetText(3, browser.GetDirectoryText());

@@ -1,6 +1,7 @@
 #include "GifCodec.h"
 
 #include "ByteReader.h"
+#include "GifBlocks.h"
 #include "GifLzw.h"
 
 #include <algorithm>
@@ -8,16 +9,10 @@
 #include <memory>
 #include <string>
 
+using namespace gif;
+
 namespace {
 
-constexpr int kExtension = '!';
-constexpr int kImage = ',';
-constexpr int kTrailer = ';';
-constexpr int kGraphicControl = 0xF9;
-constexpr int kApplication = 0xFF;
-constexpr std::size_t kApplicationIdSize = 11;
-constexpr std::uint8_t kTableFlag = 0x80;
-constexpr std::uint8_t kInterlaceFlag = 0x40;
 constexpr int kLeaveInPlace = 1;
 constexpr std::uint32_t kLargestSize = 65535;
 // No byte of LZW data stands for more than 4096 / 1.5 pixels.
@@ -25,34 +20,6 @@ constexpr std::uint64_t kLargestExpansion = 4096;
 // 17 x 15 = 255 pixels: every tile's colours fit a table beside the transparent entry 0.
 constexpr std::uint32_t kTileWidth = 17;
 constexpr std::uint32_t kTileHeight = 15;
-
-std::uint32_t Get16(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0] | (p[1] << 8));
-}
-
-std::size_t TableEntries(std::uint8_t flags)
-{
-    return std::size_t(2) << (flags & 7);
-}
-
-// Passes over data sub-blocks up to and including their zero-length terminator; false when the
-// input ends first.
-bool SkipSubBlocks(ByteReader& in)
-{
-    for (;;) {
-        const int size = in.Next();
-        if (size <= 0) return size == 0;
-        if (in.Read(nullptr, std::size_t(size)) != std::size_t(size)) return false;
-    }
-}
-
-// Reads a colour table of RGB triples; false when the input ends inside it.
-bool ReadTable(ByteReader& in, std::uint8_t flags, std::vector<std::uint8_t>& table)
-{
-    table.resize(3 * TableEntries(flags));
-    return in.Read(table.data(), table.size()) == table.size();
-}
 
 std::uint8_t IndexAt(const std::uint8_t* row, std::uint32_t bits, std::uint32_t x)
 {
@@ -64,20 +31,6 @@ std::uint8_t IndexAt(const std::uint8_t* row, std::uint32_t bits, std::uint32_t 
 }
 
 } // namespace
-
-struct GifCodec::Descriptor {
-    std::uint32_t left = 0;
-    std::uint32_t top = 0;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::uint8_t flags = 0;
-
-    // Images that do not lie on the screen, or have no pixels, are passed over and not counted.
-    bool Shown(std::uint32_t screenWidth, std::uint32_t screenHeight) const
-    {
-        return width > 0 && height > 0 && left + width <= screenWidth && top + height <= screenHeight;
-    }
-};
 
 struct GifCodec::DecodeState {
     std::uint32_t screenWidth = 0;
@@ -112,17 +65,14 @@ struct GifCodec::DecodeState {
 class GifCodec::ImageRows : public GifRowSink {
 public:
     ImageRows(GifCodec& target, bool interlace)
-        : picture(target),
-          height(std::uint32_t(target.GetHeight())),
-          step(interlace ? 8 : 1),
-          interlaced(interlace),
-          arrived(height, 0)
+        : picture(target), height(std::uint32_t(target.GetHeight())), order(height, interlace), arrived(height, 0)
     {
     }
 
     bool Row(const std::uint8_t* indices, std::size_t count) override
     {
-        if (done) return false;
+        if (order.Done()) return false;
+        const std::uint32_t row = order.Row();
         std::uint8_t* out = picture.GetBits() + std::size_t(height - 1 - row) * picture.GetEffWidth();
         count = std::min<std::size_t>(count, std::size_t(picture.GetWidth()));
         switch (picture.GetBpp()) {
@@ -143,62 +93,24 @@ public:
         }
         arrived[row] = std::uint32_t(count);
         if (count == std::size_t(picture.GetWidth())) ++complete;
-        Advance();
-        return !done;
+        order.Advance();
+        if (order.Done()) return false;
+        picture.info.progress = std::int32_t(std::uint64_t(complete) * 100 / height);
+        return true;
     }
 
     bool Complete() const { return complete == height; }
     std::uint32_t Arrived(std::uint32_t imageRow) const { return arrived[imageRow]; }
 
 private:
-    void Advance()
-    {
-        static constexpr std::uint32_t kStart[] = {0, 4, 2, 1};
-        static constexpr std::uint32_t kStep[] = {8, 8, 4, 2};
-        row += step;
-        while (row >= height) {
-            if (!interlaced || ++pass == 4) {
-                done = true;
-                return;
-            }
-            row = kStart[pass];
-            step = kStep[pass];
-        }
-        picture.info.progress = std::int32_t(std::uint64_t(complete) * 100 / height);
-    }
-
     GifCodec& picture;
     const std::uint32_t height;
-    std::uint32_t row = 0;
-    std::uint32_t step;
-    std::uint32_t pass = 0;
-    const bool interlaced;
-    bool done = false;
+    RowOrder order;
     std::uint32_t complete = 0;
     std::vector<std::uint32_t> arrived;
 };
 
 namespace {
-
-bool ReadDescriptor(ByteReader& in, std::uint32_t& left, std::uint32_t& top, std::uint32_t& width,
-                    std::uint32_t& height, std::uint8_t& flags)
-{
-    std::uint8_t raw[9];
-    if (in.Read(raw, sizeof raw) != sizeof raw) return false;
-    left = Get16(raw);
-    top = Get16(raw + 2);
-    width = Get16(raw + 4);
-    height = Get16(raw + 6);
-    flags = raw[8];
-    return true;
-}
-
-// Passes over an image that is not decoded: its colour table, code size byte and data.
-bool SkipImage(ByteReader& in, std::uint8_t flags)
-{
-    const std::size_t table = (flags & kTableFlag) ? 3 * TableEntries(flags) : 0;
-    return in.Read(nullptr, table) == table && in.Next() >= 0 && SkipSubBlocks(in);
-}
 
 // First palette entry of each colour, for the tiles of the mosaic (whose tables hold every
 // colour of the tile).
@@ -258,7 +170,7 @@ int GifCodec::CountFrames(ByteReader& in, DecodeState& state)
             if (hasControl) disposal = (control[0] >> 2) & 7;
         } else if (block == kImage) {
             Descriptor image;
-            if (!ReadDescriptor(in, image.left, image.top, image.width, image.height, image.flags)) return frames;
+            if (!ReadDescriptor(in, image)) return frames;
             if (image.Shown(state.screenWidth, state.screenHeight)) {
                 if (frames == 0 && image.width != state.screenWidth && image.height != state.screenHeight)
                     ++state.compose;
@@ -290,7 +202,7 @@ void GifCodec::DecodeFrames(ByteReader& in, DecodeState& state)
             }
         } else if (block == kImage) {
             Descriptor image;
-            if (!ReadDescriptor(in, image.left, image.top, image.width, image.height, image.flags)) return;
+            if (!ReadDescriptor(in, image)) return;
             if (!image.Shown(state.screenWidth, state.screenHeight)) {
                 if (!SkipImage(in, image.flags)) return;
                 continue;

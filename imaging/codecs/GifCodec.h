@@ -10,6 +10,10 @@
 class ByteReader;
 class GifOutput;
 
+namespace gif {
+struct Descriptor;
+}
+
 class GifCodec : public ImageCodec {
 public:
     GifCodec() : ImageCodec(ImageFormat::Gif) {}
@@ -21,15 +25,14 @@ public:
     using ImageCodec::Encode;
 
 private:
-    struct Descriptor;
     struct DecodeState;
     class ImageRows;
 
     int CountFrames(ByteReader& in, DecodeState& state);
     void DecodeFrames(ByteReader& in, DecodeState& state);
     static bool ReadExtension(ByteReader& in, std::uint8_t* control, bool& hasControl);
-    void DecodeImage(ByteReader& in, const Descriptor& image, DecodeState& state);
-    void DrawOver(Picture& backdrop, const Descriptor& image, const ImageRows& rows, DecodeState& state) const;
+    void DecodeImage(ByteReader& in, const gif::Descriptor& image, DecodeState& state);
+    void DrawOver(Picture& backdrop, const gif::Descriptor& image, const ImageRows& rows, DecodeState& state) const;
     void TakeImage(Picture& image);
     void WriteHeader(GifOutput& out, const Picture& picture, std::uint32_t width, std::uint32_t height,
                      bool globalTable);

@@ -401,3 +401,31 @@ TEST(IcoReading, AlphaOfZeroThroughoutLeavesItToTheMask)
     EXPECT_EQ(read.AlphaGet(1, 0), 255);
     EXPECT_EQ(read.AlphaGet(12, 6), 255);
 }
+
+// The corpus' damaged files: what each gives.
+TEST(WbmpIcoReading, BadCorpusFilesEndCleanly)
+{
+    VISTREL_REQUIRE_CORPUS(corpus, "");
+    struct Case {
+        const char* file;
+        ImageFormat format;
+        const char* message;
+    };
+    const Case cases[] = {
+        // The directory gives the image too few bytes; the image itself is whole.
+        {"ico/bad/image-rs/Bad_smile-incorrect-image-length.ico", ImageFormat::Ico, nullptr},
+        {"ico/bad/pillow/decompression_bomb.ico", ImageFormat::Ico, "Can't allocate memory"},
+        {"ico/bad/pillow/no_cursors.cur", ImageFormat::Ico, "Icon file without images"},
+        {"wbmp/bad/derived/Oregon Scientific DS6639 - DSC_0307 - small-truncated-at-4278.wbmp", ImageFormat::Wbmp,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        Picture picture;
+        const bool ok = DecodeBytes(picture, ReadFile(corpus / c.file), c.format);
+        EXPECT_EQ(ok, c.message == nullptr) << c.file << ": " << picture.GetLastError();
+        EXPECT_STREQ(picture.GetLastError(), c.message ? c.message : "") << c.file;
+        if (ok) {
+            EXPECT_EQ(picture.IsPartial(), c.format == ImageFormat::Wbmp) << c.file;
+        }
+    }
+}

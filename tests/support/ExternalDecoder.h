@@ -79,17 +79,25 @@ inline std::optional<RawImage> ParsePnm(const std::vector<std::uint8_t>& bytes)
     return image;
 }
 
-// Runs a shell command that writes a PNM/PAM image to standard output.
-inline std::optional<RawImage> DecodeWith(const std::string& command)
+// What a shell command writes to standard output.
+inline std::vector<std::uint8_t> OutputOf(const std::string& command)
 {
-    std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return std::nullopt;
     std::vector<std::uint8_t> bytes;
+    std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    if (!pipe) return bytes;
     std::uint8_t chunk[65536];
     std::size_t count;
     while ((count = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) bytes.insert(bytes.end(), chunk, chunk + count);
     // djpeg exits with status 2 after a warning; what it wrote still counts.
     ::pclose(pipe);
+    return bytes;
+}
+
+// Runs a shell command that writes a PNM/PAM image to standard output.
+inline std::optional<RawImage> DecodeWith(const std::string& command)
+{
+    const std::vector<std::uint8_t> bytes = OutputOf(command);
+    if (bytes.empty()) return std::nullopt;
     return ParsePnm(bytes);
 }
 

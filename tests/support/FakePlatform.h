@@ -33,7 +33,10 @@ public:
     platform::MessageAnswer defaultAnswer = platform::MessageAnswer::Yes;
 
     platform::ScreenMetrics GetScreenMetrics() const override { return metrics; }
+    int repaintsProcessed = 0;
+
     void SetCursor(platform::CursorShape shape) override { cursors.push_back(shape); }
+    void ProcessPendingEvents() override { ++repaintsProcessed; }
     platform::MessageAnswer ShowMessage(const platform::Window* owner, const char* caption,
                                         const char* text, platform::MessageIcon icon,
                                         platform::MessageButtons buttons) override

@@ -1,4 +1,5 @@
 #include "BrowserFixture.h"
+#include "ListingProgress.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +160,18 @@ TEST_F(BigDirectoryTest, AtTheLimitNoQuestion)
     EXPECT_TRUE(browser.LoadDirectory(Dir().c_str(), false));
     EXPECT_EQ(browser.GetFileCount(), 2500);
     EXPECT_TRUE(desktop.messages.empty());
+}
+
+// Both passes over the folder (each with "." and "..") report every 2048 entries.
+TEST_F(BigDirectoryTest, ListingShowsProgressAndLetsTheWindowRepaint)
+{
+    Fill(ImageBrowser::kBigDirectory);
+    ASSERT_TRUE(browser.LoadDirectory(Dir().c_str(), false));
+    EXPECT_EQ(desktop.repaintsProcessed, 2 * (ImageBrowser::kBigDirectory + 2) / ListingProgress::kEntriesPerUpdate);
+    std::vector<std::string> shown;
+    for (const auto& [part, text] : statusBar.history)
+        if (part == 3) shown.push_back(text.substr(0, text.find(':')));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Counting the files", "Listing the files"}));
 }
 
 TEST_F(BigDirectoryTest, AboveTheLimitAsksFirst)

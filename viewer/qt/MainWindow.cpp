@@ -95,6 +95,13 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!frameSettled && !frameWatch->isActive()) frameWatch->start();
 }
 
+bool MainWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowBlocked) browser.PauseAnimation(true);
+    if (event->type() == QEvent::WindowUnblocked) browser.PauseAnimation(false);
+    return QWidget::event(event);
+}
+
 void MainWindow::SettleFrame()
 {
     if (FrameOffsets().top() <= 0 && ++frameChecks < kFrameChecks) return;

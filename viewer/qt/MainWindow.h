@@ -64,6 +64,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A modal dialog over the window pauses an animation until it closes.
+    bool event(QEvent* event) override;
 
 private:
     void BuildMenu();

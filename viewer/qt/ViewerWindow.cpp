@@ -14,7 +14,12 @@ ViewerWindow::ViewerWindow(const AppContext& app, ImageBrowser& browser, Thumbna
       window(desktop, browser, app.showMenuAndStatus),
       dialogs(&window),
       commands(CommandContext{browser, builder, app, desktop, window, window.GetStatusBar(), GetMenuBar(), clipboard,
-                              shell, dialogs})
+                              shell, dialogs}),
+      animationTimer([this] {
+          if (!imageBrowser.AdvanceAnimation()) return;
+          UpdateTitleAndStatus(imageBrowser, window, window.GetStatusBar());
+          window.RequestRepaint();
+      })
 {
     QObject::connect(&window, &MainWindow::commandTriggered, &window, [this](int id) { commands.Execute(id); });
     QObject::connect(&window, &MainWindow::closeRequested, &window, [this] { commands.Quit(); });
@@ -22,10 +27,12 @@ ViewerWindow::ViewerWindow(const AppContext& app, ImageBrowser& browser, Thumbna
     const ViewerSettings stored;
     window.PlaceInitially(stored.Get(settings::WindowPosX), stored.Get(settings::WindowPosY));
     browser.SetPrefetcher(&prefetcher);
+    browser.SetAnimationTimer(&animationTimer);
 }
 
 ViewerWindow::~ViewerWindow()
 {
+    imageBrowser.SetAnimationTimer(nullptr);
     imageBrowser.SetPrefetcher(nullptr);
 }
 

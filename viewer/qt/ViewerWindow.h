@@ -7,6 +7,7 @@
 #include "MainStatusBar.h"
 #include "MainWindow.h"
 #include "Prefetcher.h"
+#include "QtTimer.h"
 #include "QtViewerDialogs.h"
 
 struct AppContext;
@@ -27,7 +28,8 @@ public:
     // split into its parts.
     ViewerWindow(const AppContext& app, ImageBrowser& browser, ThumbnailPageBuilder& builder,
                  platform::Desktop& desktop, platform::Clipboard& clipboard, platform::Shell& shell);
-    // The browser stops using the window's prefetcher, whose thread ends with the window.
+    // The browser stops using the window's prefetcher, whose thread ends with the window, and
+    // its animation timer.
     ~ViewerWindow();
     ViewerWindow(const ViewerWindow&) = delete;
     ViewerWindow& operator=(const ViewerWindow&) = delete;
@@ -46,6 +48,7 @@ private:
     MainWindow window;
     QtViewerDialogs dialogs;
     CommandHandler commands;
+    platform::QtTimer animationTimer;
 };
 
 } // namespace qtui
