@@ -4,7 +4,12 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
+
+constexpr int kNiceness = 10;
 
 std::uint64_t PixelBytes(const Picture& picture)
 {
@@ -100,6 +105,8 @@ bool Prefetcher::IsHeld(const std::string& path) const
 
 void Prefetcher::Run()
 {
+    // Below the window's thread: a decode ahead must not slow down the paint of what is shown.
+    ::setpriority(PRIO_PROCESS, ::gettid(), kNiceness);
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         // A decode starts only while a slot is free, so held and busy together stay within kSlots.

@@ -31,11 +31,7 @@ bool IsIconDepth(std::uint32_t bits)
 
 } // namespace
 
-struct IcoCodec::Entry {
-    std::int64_t offset = 0;
-};
-
-IcoCodec::Entry IcoCodec::ReadDirectory(ByteStream& in, std::int64_t length)
+std::int64_t IcoCodec::ReadDirectory(ByteStream& in, std::int64_t length)
 {
     std::uint8_t head[kDirectoryHeaderSize];
     if (in.Read(head, 1, sizeof head) != sizeof head) Fail("Not an icon");
@@ -58,7 +54,7 @@ IcoCodec::Entry IcoCodec::ReadDirectory(ByteStream& in, std::int64_t length)
     }
     if (info.frame < 0 || info.frame >= info.frameCount)
         Fail("ICO: no image " + std::to_string(info.frame) + " in " + std::to_string(count));
-    return Entry{GetLittle32(directory.data() + std::size_t(info.frame) * kEntrySize + 12)};
+    return GetLittle32(directory.data() + std::size_t(info.frame) * kEntrySize + 12);
 }
 
 // Frame, count and the cancel flag are this codec's; the rest comes with the decoded image.
@@ -135,8 +131,7 @@ bool IcoCodec::Decode(ByteStream& in)
 {
     try {
         const std::int32_t start = in.Tell();
-        const Entry entry = ReadDirectory(in, in.Remaining());
-        const auto offset = std::int32_t(start + entry.offset);
+        const auto offset = std::int32_t(start + ReadDirectory(in, in.Remaining()));
         std::uint8_t signature[sizeof kPngSignature] = {};
         const bool png = in.Seek(offset, 0) && in.Read(signature, 1, sizeof signature) == sizeof signature &&
                          std::memcmp(signature, kPngSignature, sizeof signature) == 0;

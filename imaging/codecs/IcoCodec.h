@@ -15,9 +15,8 @@ public:
     using ImageCodec::Encode;
 
 private:
-    struct Entry;
-
-    Entry ReadDirectory(ByteStream& in, std::int64_t length);
+    // Checks the directory and gives the offset of the image `frame` names.
+    std::int64_t ReadDirectory(ByteStream& in, std::int64_t length);
     void ReadBitmap(ByteStream& in);
     void ReadPng(ByteStream& in);
     void ApplyMask(ByteStream& in);

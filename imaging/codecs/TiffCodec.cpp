@@ -175,7 +175,8 @@ bool TiffCodec::Decode(ByteStream& in)
 
 void TiffCodec::ReadPage(tiff* file)
 {
-    info.frameCount = std::int32_t(std::min<tdir_t>(TIFFNumberOfDirectories(file), std::numeric_limits<std::int32_t>::max()));
+    const tdir_t pages = TIFFNumberOfDirectories(file);
+    info.frameCount = std::int32_t(std::min<tdir_t>(pages, std::numeric_limits<std::int32_t>::max()));
     if (info.frame < 0 || !TIFFSetDirectory(file, tdir_t(info.frame))) Fail("Error: page not present in TIFF file");
 
     Page page;
@@ -199,7 +200,8 @@ void TiffCodec::ReadPage(tiff* file)
     TIFFGetFieldDefaulted(file, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds);
     const std::uint16_t extraKind = extraCount > 0 && extraKinds ? extraKinds[0] : EXTRASAMPLE_ASSOCALPHA;
     // As libtiff's RGBA reader takes them: a fourth RGB sample without a kind is associated alpha.
-    page.withAlpha = page.samples == 2 || (page.samples == 4 && (page.photometric != PHOTOMETRIC_RGB || extraKind != EXTRASAMPLE_UNSPECIFIED));
+    page.withAlpha = page.samples == 2 ||
+                     (page.samples == 4 && (page.photometric != PHOTOMETRIC_RGB || extraKind != EXTRASAMPLE_UNSPECIFIED));
     page.associatedAlpha = page.photometric == PHOTOMETRIC_RGB && extraKind == EXTRASAMPLE_ASSOCALPHA;
     page.rowsPerStrip = std::clamp<std::uint32_t>(page.rowsPerStrip, 1, std::max<std::uint32_t>(page.length, 1));
     info.transparentIndex = -1;
@@ -352,9 +354,9 @@ void TiffCodec::StoreRow(const Page& page, std::uint8_t* source, std::uint32_t y
         const std::size_t bytes = (std::size_t(width) * std::min<std::uint16_t>(page.bits, 8) + 7) / 8;
         std::memcpy(target, source, std::min<std::size_t>(info.rowStride, bytes));
     } else {
-        for (std::uint32_t x = 0; x < width; ++x) {
-            target[x] = source[2 * x];
-            targetAlpha[x] = source[2 * x + 1];
+        for (std::uint32_t x = 0; x < width; ++x, source += 2) {
+            target[x] = source[0];
+            targetAlpha[x] = source[1];
         }
     }
 }
@@ -367,8 +369,10 @@ void TiffCodec::SetPagePalette(tiff* file, const Page& page)
         SetGrayPalette();
         if (page.photometric == PHOTOMETRIC_MINISWHITE) {
             RgbQuad* palette = GetPalette();
-            for (std::uint32_t i = 0; i < colours; ++i)
-                palette[i] = {std::uint8_t(~palette[i].blue), std::uint8_t(~palette[i].green), std::uint8_t(~palette[i].red), 0};
+            for (std::uint32_t i = 0; i < colours; ++i) {
+                const std::uint8_t value = std::uint8_t(~palette[i].red);
+                palette[i] = {value, value, value, 0};
+            }
         }
         return;
     }
@@ -468,14 +472,20 @@ void TiffCodec::WritePage(std::uint32_t page)
     // A 1-bit page is min-is-white: the lighter colour must be index 0, else the rows go inverted.
     const bool invert = depth == 1 && CompareLuminance(palette[0], palette[1]) < 0;
     bool grey = depth == 8;
-    for (std::uint32_t i = 0; grey && i < colours; ++i) grey = palette[i] == RgbQuad{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+    for (std::uint32_t i = 0; grey && i < colours; ++i) {
+        const auto value = std::uint8_t(i);
+        grey = palette[i] == RgbQuad{value, value, value, 0};
+    }
     std::uint16_t photometric = PHOTOMETRIC_RGB;
     if (depth == 1) photometric = PHOTOMETRIC_MINISWHITE;
     else if (depth < 24) photometric = grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
 
     std::uint16_t compression = std::uint16_t(info.codecOption);
     if (compression == 0)
-        compression = depth == 1 ? COMPRESSION_CCITTFAX4 : depth == 8 ? COMPRESSION_PACKBITS : depth == 24 ? COMPRESSION_JPEG : COMPRESSION_NONE;
+        compression = depth == 1    ? COMPRESSION_CCITTFAX4
+                      : depth == 8  ? COMPRESSION_PACKBITS
+                      : depth == 24 ? COMPRESSION_JPEG
+                                    : COMPRESSION_NONE;
 
     TIFF* file = writer;
     bool ok = TIFFSetField(file, TIFFTAG_IMAGEWIDTH, std::uint32_t(GetWidth())) &&

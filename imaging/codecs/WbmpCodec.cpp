@@ -2,7 +2,6 @@
 
 #include "ByteReader.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {

@@ -640,7 +640,8 @@ public:
     void CompleteTree(int depth, int branching);
     // Completes the tree, optionally clears every inner value below 40, then takes child values
     // up level by level: parents at odd depths keep the smallest, at even depths the largest;
-    // a value of 40 or more never changes. Reports its steps on standard output.
+    // a value of 40 or more never changes. Reports its steps on standard output; false for an
+    // illegal tree or one that cannot be completed.
     bool EvaluateTree(int depth, int branching, bool clear);
     void Print() const;
     void PrintTree() const;

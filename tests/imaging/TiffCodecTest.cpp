@@ -60,15 +60,18 @@ Picture Pattern(std::uint32_t bits, const std::vector<RgbQuad>& palette = {}, bo
 
 std::vector<RgbQuad> Greys(int count, int step)
 {
-    std::vector<RgbQuad> greys;
-    for (int i = 0; i < count; ++i) greys.push_back({std::uint8_t(i * step), std::uint8_t(i * step), std::uint8_t(i * step), 0});
+    std::vector<RgbQuad> greys(std::size_t(count), RgbQuad{});
+    for (int i = 0; i < count; ++i) {
+        const auto value = std::uint8_t(i * step);
+        greys[std::size_t(i)] = {value, value, value, 0};
+    }
     return greys;
 }
 
 std::vector<RgbQuad> Colours(int count)
 {
-    std::vector<RgbQuad> colours;
-    for (int i = 0; i < count; ++i) colours.push_back({std::uint8_t(255 - i), std::uint8_t(i * 7), std::uint8_t(i), 0});
+    std::vector<RgbQuad> colours(std::size_t(count), RgbQuad{});
+    for (int i = 0; i < count; ++i) colours[std::size_t(i)] = {std::uint8_t(255 - i), std::uint8_t(i * 7), std::uint8_t(i), 0};
     return colours;
 }
 
@@ -238,14 +241,14 @@ TEST(TiffEncode, FailedWritesAreReported)
     std::fclose(full);
 }
 
-// All eight orientations, set with tiffset, on a page read row by row (G4) and one read through
-// libtiff's RGBA reader (LZW RGB), against ImageMagick's -auto-orient.
+// All eight orientations, set with tiffset, on pages read row by row (G4, LZW RGB) and one read
+// through libtiff's RGBA reader (2-bit grey), against ImageMagick's -auto-orient.
 TEST(TiffDecode, EveryOrientationIsTurnedUpright)
 {
     VISTREL_REQUIRE_CORPUS(corpus, "tiff/pillow");
     if (!HaveTool("tiffset") || !HaveTool("convert")) GTEST_SKIP() << "libtiff's tools or ImageMagick not installed";
     TempDir dir;
-    for (const char* source : {"g4_orientation_1.tif", "hopper_lzw.tif"}) {
+    for (const char* source : {"g4_orientation_1.tif", "hopper_lzw.tif", "hopper2.tif"}) {
         for (int orientation = 1; orientation <= 8; ++orientation) {
             SCOPED_TRACE(std::string(source) + " orientation " + std::to_string(orientation));
             const std::string path = dir.file("turned.tif");
