@@ -30,7 +30,9 @@
     "Truevision TARGA (*.tga)\0*.tga\0"                                                                   \
     "Tagged Image File Format (*.tif; *.tiff)\0*.tif;*.tiff\0"
 
-const char kOpenFilter[] = "All Image Files\0*.bmp;*.dib;*.gif;*.jpg;*jif;*.jpeg;*.pcx;*.png;*.tga;*.tif;*.tiff\0"
+// "All Image Files" holds every extension the browser lists.
+const char kOpenFilter[] = "All Image Files\0*.bmp;*.dib;*.gif;*.jpg;*jif;*.jpeg;*.pcx;*.png;*.tga;*.tif;*.tiff;"
+                           "*.jpe;*.jfif;*.ico;*.cur;*.wbmp;*.wmf;*.emf\0"
     VISTREL_SAVE_FILTERS;
 const char kSaveFilter[] = VISTREL_SAVE_FILTERS;
 

@@ -1,20 +1,17 @@
 #include "ImageFileName.h"
 
+#include "CodecTable.h"
 #include "Kzutil.h"
-
-#include <strings.h>
 
 bool IsImageFileName(const char* path)
 {
     // The path library answers an empty path with its previous result, never with "".
     if (!path || !*path) return false;
-    static constexpr const char* kExtensions[] = {
-        ".bmp", ".dib", ".gif", ".jpg", ".jif", ".jpeg", ".pcx", ".png", ".tga", ".tif", ".tiff",
-    };
+    // Every extension of a format we can read, as the format table lists them.
     const char* extension = CKzFilename::GetFileExtension(path);
-    for (const char* known : kExtensions)
-        if (strcasecmp(extension, known) == 0) return true;
-    return false;
+    if (*extension != '.' || !extension[1]) return false;
+    const CodecEntry* entry = FindCodecEntry(FormatFromExtension(extension + 1));
+    return entry && entry->make;
 }
 
 std::string ListedFileName(const std::string& path)

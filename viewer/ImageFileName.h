@@ -1,5 +1,6 @@
 // The file filter of the browser and the thumbnail page builder: decides by extension only
-// which files are listed; the format itself is found from the contents when a file is loaded.
+// (the extensions of every format with a codec) which files are listed; the format itself is
+// found from the contents when a file is loaded.
 #pragma once
 
 #include <string>

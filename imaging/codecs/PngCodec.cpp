@@ -31,6 +31,8 @@ namespace {
 constexpr std::uint8_t kDefaultBackground = 192;
 // pHYs without a unit is only an aspect ratio; keep such values within what a resolution can be.
 constexpr png_uint_32 kMaxDpi = 1000000;
+// The least a chunk may allocate, whatever the file's size.
+constexpr std::int64_t kChunkFloor = std::int64_t(8) << 20;
 
 void ReadData(png_structp png, png_bytep data, std::size_t length)
 {
@@ -107,6 +109,10 @@ void PngCodec::ReadPicture(ReadState& state)
     png_infop pngInfo = state.info;
     png_set_read_fn(png, &state.stream, ReadData);
     png_set_error_fn(png, info.lastError, OnError, nullptr);
+    // A chunk's stated length is allocated before its data is read: a few bytes claiming a
+    // 2 GB text chunk must not cost 2 GB. Nothing we read needs more than the file or 8 MiB.
+    const std::int64_t remaining = state.stream.Remaining();
+    png_set_chunk_malloc_max(png, png_alloc_size_t(std::max<std::int64_t>(remaining, kChunkFloor)));
     png_read_info(png, pngInfo);
 
     png_uint_32 width = 0, height = 0;

@@ -122,8 +122,8 @@ TEST_F(BrowserTest, LoadFileRejectsWhatTheFilterDoesNotList)
 {
     WriteImage("a.bmp");
     Picture picture(8, 8, 24);
-    ASSERT_TRUE(picture.Save(PathOf("icon.ico"), ImageFormat::Bmp));
-    EXPECT_FALSE(browser.LoadFile(PathOf("icon.ico").c_str()));
+    ASSERT_TRUE(picture.Save(PathOf("picture.svg"), ImageFormat::Bmp));
+    EXPECT_FALSE(browser.LoadFile(PathOf("picture.svg").c_str()));
     EXPECT_EQ(browser.GetFileCount(), 1);
     EXPECT_EQ(browser.GetCurrentIndex(), -1);
     EXPECT_FALSE(browser.LoadFile(PathOf("gone.bmp").c_str()));

@@ -9,12 +9,13 @@
 
 using testsupport::TempDir;
 
-TEST(ImageFileName, ListsTheElevenExtensionsInAnyCase)
+TEST(ImageFileName, ListsTheExtensionsOfEveryFormatReadInAnyCase)
 {
     for (const char* name : {"a.bmp", "a.DIB", "x/y.Gif", "p.jpg", "p.jif", "p.JPEG", "p.pcx", "p.png",
-                             "p.tga", "/d/p.TIF", "p.tiff", "C:\\pics\\A.JPG", "dir.png/x.bmp"})
+                             "p.tga", "/d/p.TIF", "p.tiff", "C:\\pics\\A.JPG", "dir.png/x.bmp", "a.ico", "a.CUR",
+                             "a.wbmp", "a.wmf", "a.Emf", "p.jfif"})
         EXPECT_TRUE(IsImageFileName(name)) << name;
-    for (const char* name : {"a.ico", "a.wbmp", "a.wmf", "a.jpg.txt", "jpg", "/p/a.jpg/", "a.tif~", "a."})
+    for (const char* name : {"a.svg", "a.jpg.txt", "jpg", "/p/a.jpg/", "a.tif~", "a.", ".", "a.j"})
         EXPECT_FALSE(IsImageFileName(name)) << name;
     EXPECT_FALSE(IsImageFileName(nullptr));
     // The path library answers an empty path with its previous result; the filter must not.
