@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 using guitest::WhenShown;
 using platform::CursorShape;
@@ -60,6 +61,8 @@ MessageAnswer Answer(platform::QtDesktop& desktop, const platform::Window* owner
 {
     WhenShown<QMessageBox>(
         [act, seen](QMessageBox* box) {
+            // On a real X server keys and mnemonics reach the box only once it is the active window.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(box, 2000));
             if (seen) {
                 *seen = {box->windowTitle(), box->text(), box->icon(), box->parentWidget(),
                          QApplication::overrideCursor() != nullptr};
@@ -67,6 +70,12 @@ MessageAnswer Answer(platform::QtDesktop& desktop, const platform::Window* owner
                 EXPECT_EQ(box->textFormat(), Qt::PlainText);
             }
             act(box);
+            // A box the action left open fails the test instead of waiting for ever.
+            QTimer::singleShot(5000, box, [box] {
+                if (!box->isVisible()) return;
+                ADD_FAILURE() << "the box stayed open";
+                box->reject();
+            });
         },
         RejectBoxes);
     return desktop.ShowMessage(owner, caption, text, icon, buttons);
