@@ -1,5 +1,6 @@
 #include "TiffCodec.h"
 
+#include "TiffLibrary.h"
 #include "TiffStreamBridge.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ constexpr const char* kSaveFailed = "Error saving TIFF file";
 // Closes a handle however the reading ends.
 struct ReadHandle {
     TIFF* file;
-    ~ReadHandle() { TIFFClose(file); }
+    ~ReadHandle() { Tiff().Close(file); }
 };
 
 struct RgbaReader {
@@ -28,7 +29,7 @@ struct RgbaReader {
     bool begun = false;
     ~RgbaReader()
     {
-        if (begun) TIFFRGBAImageEnd(&image);
+        if (begun) Tiff().RGBAImageEnd(&image);
     }
 };
 
@@ -45,7 +46,7 @@ std::int32_t DpiOf(float value, std::uint16_t unit)
 std::int32_t PositionOf(tiff* file, ttag_t tag)
 {
     float value = 0;
-    if (!TIFFGetField(file, tag, &value) || !std::isfinite(value) || value < 0 ||
+    if (!Tiff().GetField(file, tag, &value) || !std::isfinite(value) || value < 0 ||
         value >= float(std::numeric_limits<std::int32_t>::max()))
         return 0;
     return std::int32_t(value);
@@ -156,6 +157,10 @@ void TiffCodec::CheckEscape() const
 
 bool TiffCodec::Decode(ByteStream& in)
 {
+    if (!TiffLibrary::Load()) {
+        SetLastError(TiffLibrary::Unavailable());
+        return false;
+    }
     TiffStreamBridge bridge(in);
     TIFF* file = bridge.Open("rb");
     if (!file) {
@@ -175,29 +180,30 @@ bool TiffCodec::Decode(ByteStream& in)
 
 void TiffCodec::ReadPage(tiff* file)
 {
-    const tdir_t pages = TIFFNumberOfDirectories(file);
+    const tdir_t pages = Tiff().NumberOfDirectories(file);
     info.frameCount = std::int32_t(std::min<tdir_t>(pages, std::numeric_limits<std::int32_t>::max()));
-    if (info.frame < 0 || !TIFFSetDirectory(file, tdir_t(info.frame))) Fail("Error: page not present in TIFF file");
+    if (info.frame < 0 || !Tiff().SetDirectory(file, tdir_t(info.frame)))
+        Fail("Error: page not present in TIFF file");
 
     Page page;
-    TIFFGetField(file, TIFFTAG_IMAGEWIDTH, &page.width);
-    TIFFGetField(file, TIFFTAG_IMAGELENGTH, &page.length);
-    TIFFGetFieldDefaulted(file, TIFFTAG_SAMPLESPERPIXEL, &page.samples);
-    TIFFGetFieldDefaulted(file, TIFFTAG_BITSPERSAMPLE, &page.bits);
-    TIFFGetField(file, TIFFTAG_PHOTOMETRIC, &page.photometric);
-    TIFFGetFieldDefaulted(file, TIFFTAG_PLANARCONFIG, &page.planar);
-    TIFFGetFieldDefaulted(file, TIFFTAG_SAMPLEFORMAT, &page.sampleFormat);
-    TIFFGetFieldDefaulted(file, TIFFTAG_ORIENTATION, &page.orientation);
-    TIFFGetFieldDefaulted(file, TIFFTAG_ROWSPERSTRIP, &page.rowsPerStrip);
-    page.tiled = TIFFIsTiled(file);
+    Tiff().GetField(file, TIFFTAG_IMAGEWIDTH, &page.width);
+    Tiff().GetField(file, TIFFTAG_IMAGELENGTH, &page.length);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_SAMPLESPERPIXEL, &page.samples);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_BITSPERSAMPLE, &page.bits);
+    Tiff().GetField(file, TIFFTAG_PHOTOMETRIC, &page.photometric);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_PLANARCONFIG, &page.planar);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_SAMPLEFORMAT, &page.sampleFormat);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_ORIENTATION, &page.orientation);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_ROWSPERSTRIP, &page.rowsPerStrip);
+    page.tiled = Tiff().IsTiled(file);
     if (page.tiled) {
-        TIFFGetField(file, TIFFTAG_TILEWIDTH, &page.tileWidth);
-        TIFFGetField(file, TIFFTAG_TILELENGTH, &page.tileLength);
+        Tiff().GetField(file, TIFFTAG_TILEWIDTH, &page.tileWidth);
+        Tiff().GetField(file, TIFFTAG_TILELENGTH, &page.tileLength);
         if (page.tileWidth == 0 || page.tileLength == 0) Fail(kCorruptedTiles);
     }
     std::uint16_t extraCount = 0;
     std::uint16_t* extraKinds = nullptr;
-    TIFFGetFieldDefaulted(file, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds);
     const std::uint16_t extraKind = extraCount > 0 && extraKinds ? extraKinds[0] : EXTRASAMPLE_ASSOCALPHA;
     // As libtiff's RGBA reader takes them: a fourth RGB sample without a kind is associated alpha.
     page.withAlpha = page.samples == 2 ||
@@ -217,11 +223,11 @@ void TiffCodec::ReadPage(tiff* file)
 void TiffCodec::ReadPlacement(tiff* file)
 {
     std::uint16_t unit = RESUNIT_INCH;
-    TIFFGetFieldDefaulted(file, TIFFTAG_RESOLUTIONUNIT, &unit);
+    Tiff().GetFieldDefaulted(file, TIFFTAG_RESOLUTIONUNIT, &unit);
     float resolution = 0;
-    if (TIFFGetField(file, TIFFTAG_XRESOLUTION, &resolution))
+    if (Tiff().GetField(file, TIFFTAG_XRESOLUTION, &resolution))
         if (const std::int32_t dpi = DpiOf(resolution, unit)) SetDpiX(dpi);
-    if (TIFFGetField(file, TIFFTAG_YRESOLUTION, &resolution))
+    if (Tiff().GetField(file, TIFFTAG_YRESOLUTION, &resolution))
         if (const std::int32_t dpi = DpiOf(resolution, unit)) SetDpiY(dpi);
     SetOffset(PositionOf(file, TIFFTAG_XPOSITION), PositionOf(file, TIFFTAG_YPOSITION));
 }
@@ -232,8 +238,8 @@ void TiffCodec::ReadRgba(tiff* file, const Page& page)
     TIFFRGBAImage& image = reader.image;
     char message[1024] = {};
     // A layout libtiff does not read (float or 12-bit samples, say) is named, not called corrupt.
-    if (!TIFFRGBAImageOK(file, message)) Fail(message);
-    if (!TIFFRGBAImageBegin(&image, file, 1, message)) Fail(kCorrupted);
+    if (!Tiff().RGBAImageOK(file, message)) Fail(message);
+    if (!Tiff().RGBAImageBegin(&image, file, 1, message)) Fail(kCorrupted);
     reader.begun = true;
     // Rows come in stored order; TurnUpright applies the orientation to every layout alike.
     image.req_orientation = image.orientation;
@@ -252,7 +258,7 @@ void TiffCodec::ReadRgba(tiff* file, const Page& page)
         CheckEscape();
         const std::uint32_t rows = std::min(band, length - top);
         image.row_offset = int(top);
-        if (!TIFFRGBAImageGet(&image, raster.get(), width, rows)) {
+        if (!Tiff().RGBAImageGet(&image, raster.get(), width, rows)) {
             if (top == 0) Fail(kCorrupted);
             SetPartial(true);
             return;
@@ -287,12 +293,13 @@ void TiffCodec::ReadRows(tiff* file, const Page& page)
 // Returns the number of rows read before the first that could not be.
 std::uint32_t TiffCodec::ReadStrips(tiff* file, const Page& page)
 {
-    const std::uint64_t rowBytes = std::max<std::uint64_t>(page.RowBytes(), std::uint64_t(TIFFScanlineSize64(file)));
+    const std::uint64_t rowBytes =
+        std::max<std::uint64_t>(page.RowBytes(), std::uint64_t(Tiff().ScanlineSize64(file)));
     std::unique_ptr<std::uint8_t[]> row = Allocate<std::uint8_t>(rowBytes);
     if (!row) Fail(kCorrupted);
     for (std::uint32_t y = 0; y < page.length; ++y) {
         if (y % page.rowsPerStrip == 0) CheckEscape();
-        if (TIFFReadScanline(file, row.get(), y, 0) < 0) return y;
+        if (Tiff().ReadScanline(file, row.get(), y, 0) < 0) return y;
         StoreRow(page, row.get(), y);
     }
     return page.length;
@@ -301,8 +308,8 @@ std::uint32_t TiffCodec::ReadStrips(tiff* file, const Page& page)
 // Reads a row of tiles into a band of whole image rows, the last tile cut at the right edge.
 std::uint32_t TiffCodec::ReadTiles(tiff* file, const Page& page)
 {
-    const std::uint64_t tileBytes = std::uint64_t(TIFFTileSize64(file));
-    const std::uint64_t tileRowBytes = std::uint64_t(TIFFTileRowSize64(file));
+    const std::uint64_t tileBytes = std::uint64_t(Tiff().TileSize64(file));
+    const std::uint64_t tileRowBytes = std::uint64_t(Tiff().TileRowSize64(file));
     const std::uint64_t rowBytes = page.RowBytes();
     const std::uint32_t bandRows = std::min(page.tileLength, page.length);
     if (tileBytes == 0 || tileRowBytes == 0 || tileRowBytes * bandRows > tileBytes) Fail(kCorruptedTiles);
@@ -315,7 +322,7 @@ std::uint32_t TiffCodec::ReadTiles(tiff* file, const Page& page)
         CheckEscape();
         const std::uint32_t rows = std::min(bandRows, page.length - top);
         for (std::uint32_t left = 0; left < page.width; left += page.tileWidth) {
-            if (TIFFReadTile(file, tile.get(), left, top, 0, 0) < 0) return top;
+            if (Tiff().ReadTile(file, tile.get(), left, top, 0, 0) < 0) return top;
             const std::uint64_t offset = left * bitsPerPixel / 8;
             const std::size_t count = std::size_t(std::min(tileRowBytes, rowBytes - offset));
             for (std::uint32_t r = 0; r < rows; ++r)
@@ -379,7 +386,7 @@ void TiffCodec::SetPagePalette(tiff* file, const Page& page)
     std::uint16_t* red = nullptr;
     std::uint16_t* green = nullptr;
     std::uint16_t* blue = nullptr;
-    if (!TIFFGetField(file, TIFFTAG_COLORMAP, &red, &green, &blue)) Fail(kCorrupted);
+    if (!Tiff().GetField(file, TIFFTAG_COLORMAP, &red, &green, &blue)) Fail(kCorrupted);
     const std::uint32_t entries = std::min(colours, std::uint32_t(1) << page.bits);
     bool wide = false;
     for (std::uint32_t i = 0; i < entries; ++i) wide = wide || red[i] > 255 || green[i] > 255 || blue[i] > 255;
@@ -419,6 +426,7 @@ bool TiffCodec::Encode(ByteStream& out, bool append)
 {
     try {
         if (!IsValid()) Fail("No image to save");
+        if (!TiffLibrary::Load()) Fail(TiffLibrary::Unavailable());
         if (!writer) {
             output = std::make_unique<TiffStreamBridge>(out);
             writer = output->Open("w");
@@ -428,12 +436,13 @@ bool TiffCodec::Encode(ByteStream& out, bool append)
         }
         multiPage = append || pagesWritten > 0;
         WritePage(pagesWritten + 1);
-        if (!TIFFWriteDirectory(writer) || output->Failed()) Fail(append ? "Error saving TIFF directory" : kSaveFailed);
+        if (!Tiff().WriteDirectory(writer) || output->Failed())
+            Fail(append ? "Error saving TIFF directory" : kSaveFailed);
         if (append) {
             ++pagesWritten;
             return true;
         }
-        TIFFClose(writer);
+        Tiff().Close(writer);
         writer = nullptr;
         // What libtiff wrote while closing is checked too, and the stream's buffer is written out.
         const bool written = !output->Failed() && out.Flush() && out.Error() == 0;
@@ -452,7 +461,7 @@ void TiffCodec::CloseOutput()
     if (writer) {
         // A file given up on is not finished: what closing would still write goes nowhere.
         output->Detach();
-        TIFFClose(writer);
+        Tiff().Close(writer);
         writer = nullptr;
     }
     output.reset();
@@ -488,27 +497,30 @@ void TiffCodec::WritePage(std::uint32_t page)
                                     : COMPRESSION_NONE;
 
     TIFF* file = writer;
-    bool ok = TIFFSetField(file, TIFFTAG_IMAGEWIDTH, std::uint32_t(GetWidth())) &&
-              TIFFSetField(file, TIFFTAG_IMAGELENGTH, std::uint32_t(GetHeight())) &&
-              TIFFSetField(file, TIFFTAG_SAMPLESPERPIXEL, samples) && TIFFSetField(file, TIFFTAG_BITSPERSAMPLE, bits) &&
-              TIFFSetField(file, TIFFTAG_PHOTOMETRIC, photometric) &&
-              TIFFSetField(file, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-              TIFFSetField(file, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
-              TIFFSetField(file, TIFFTAG_COMPRESSION, compression);
+    bool ok = Tiff().SetField(file, TIFFTAG_IMAGEWIDTH, std::uint32_t(GetWidth())) &&
+              Tiff().SetField(file, TIFFTAG_IMAGELENGTH, std::uint32_t(GetHeight())) &&
+              Tiff().SetField(file, TIFFTAG_SAMPLESPERPIXEL, samples) &&
+              Tiff().SetField(file, TIFFTAG_BITSPERSAMPLE, bits) &&
+              Tiff().SetField(file, TIFFTAG_PHOTOMETRIC, photometric) &&
+              Tiff().SetField(file, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+              Tiff().SetField(file, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
+              Tiff().SetField(file, TIFFTAG_COMPRESSION, compression);
     if (ok && withAlpha) {
         // The picture's alpha is not multiplied into its colours.
         std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
-        ok = TIFFSetField(file, TIFFTAG_EXTRASAMPLES, 1, &extra);
+        ok = Tiff().SetField(file, TIFFTAG_EXTRASAMPLES, 1, &extra);
     }
-    if (ok && compression == COMPRESSION_LZW && bits == 8) ok = TIFFSetField(file, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
-    if (ok && compression == COMPRESSION_JPEG) ok = TIFFSetField(file, TIFFTAG_JPEGQUALITY, int(info.jpegQuality));
-    std::uint32_t rowsPerStrip = TIFFDefaultStripSize(file, std::uint32_t(-1));
+    if (ok && compression == COMPRESSION_LZW && bits == 8)
+        ok = Tiff().SetField(file, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    if (ok && compression == COMPRESSION_JPEG)
+        ok = Tiff().SetField(file, TIFFTAG_JPEGQUALITY, int(info.jpegQuality));
+    std::uint32_t rowsPerStrip = Tiff().DefaultStripSize(file, std::uint32_t(-1));
     if (compression == COMPRESSION_JPEG) rowsPerStrip = (rowsPerStrip + 7) / 8 * 8;
-    ok = ok && TIFFSetField(file, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    ok = ok && Tiff().SetField(file, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     if (ok && info.dpiX > 0 && info.dpiY > 0)
-        ok = TIFFSetField(file, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
-             TIFFSetField(file, TIFFTAG_XRESOLUTION, double(info.dpiX)) &&
-             TIFFSetField(file, TIFFTAG_YRESOLUTION, double(info.dpiY));
+        ok = Tiff().SetField(file, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
+             Tiff().SetField(file, TIFFTAG_XRESOLUTION, double(info.dpiX)) &&
+             Tiff().SetField(file, TIFFTAG_YRESOLUTION, double(info.dpiY));
     if (ok && photometric == PHOTOMETRIC_PALETTE) {
         std::uint16_t map[3][256] = {};
         for (std::uint32_t i = 0; i < colours; ++i) {
@@ -516,23 +528,23 @@ void TiffCodec::WritePage(std::uint32_t page)
             map[1][i] = std::uint16_t(palette[i].green * 257);
             map[2][i] = std::uint16_t(palette[i].blue * 257);
         }
-        ok = TIFFSetField(file, TIFFTAG_COLORMAP, map[0], map[1], map[2]);
+        ok = Tiff().SetField(file, TIFFTAG_COLORMAP, map[0], map[1], map[2]);
     }
     if (ok && multiPage) {
         char name[32];
         std::snprintf(name, sizeof name, "Page %u", page);
         // Pages count from 0; the total is not known while pages are still being appended.
-        ok = TIFFSetField(file, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE) &&
-             TIFFSetField(file, TIFFTAG_PAGENUMBER, std::uint16_t(page - 1), std::uint16_t(0)) &&
-             TIFFSetField(file, TIFFTAG_PAGENAME, name);
+        ok = Tiff().SetField(file, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE) &&
+             Tiff().SetField(file, TIFFTAG_PAGENUMBER, std::uint16_t(page - 1), std::uint16_t(0)) &&
+             Tiff().SetField(file, TIFFTAG_PAGENAME, name);
     } else if (ok) {
-        ok = TIFFSetField(file, TIFFTAG_SUBFILETYPE, 0);
+        ok = Tiff().SetField(file, TIFFTAG_SUBFILETYPE, 0);
     }
     if (!ok) Fail(kSaveFailed);
 
     // Rows are copied before libtiff sees them: its encoders may work in the buffer they get.
     const std::size_t rowBytes = (std::size_t(GetWidth()) * samples * bits + 7) / 8;
-    std::vector<std::uint8_t> line(std::max<std::size_t>(rowBytes, std::size_t(TIFFScanlineSize64(file))));
+    std::vector<std::uint8_t> line(std::max<std::size_t>(rowBytes, std::size_t(Tiff().ScanlineSize64(file))));
     const std::int32_t width = GetWidth();
     for (std::int32_t y = GetHeight() - 1, r = 0; y >= 0; --y, ++r) {
         const std::uint8_t* source = info.pixels + std::size_t(y) * info.rowStride;
@@ -555,6 +567,6 @@ void TiffCodec::WritePage(std::uint32_t page)
             if (invert)
                 for (std::size_t i = 0; i < rowBytes; ++i) target[i] = std::uint8_t(~target[i]);
         }
-        if (TIFFWriteScanline(file, line.data(), std::uint32_t(r), 0) < 0) Fail(kSaveFailed);
+        if (Tiff().WriteScanline(file, line.data(), std::uint32_t(r), 0) < 0) Fail(kSaveFailed);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "ByteStream.h"
 #include "Picture.h"
+#include "TiffLibrary.h"
 
 #include <algorithm>
 #include <limits>
@@ -25,13 +26,14 @@ tmsize_t MaxAllocation()
 
 TIFF* TiffStreamBridge::Open(const char* mode)
 {
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (!TiffLibrary::Load()) return nullptr;
+    TIFFOpenOptions* options = Tiff().OpenOptionsAlloc();
     if (!options) return nullptr;
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, MaxAllocation());
-    TIFFOpenOptionsSetErrorHandlerExtR(options, OnError, this);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, OnWarning, this);
-    TIFF* file = TIFFClientOpenExt("TIFF IMAGE", mode, this, Read, Write, Seek, Close, Size, Map, Unmap, options);
-    TIFFOpenOptionsFree(options);
+    Tiff().OpenOptionsSetMaxSingleMemAlloc(options, MaxAllocation());
+    Tiff().OpenOptionsSetErrorHandlerExtR(options, OnError, this);
+    Tiff().OpenOptionsSetWarningHandlerExtR(options, OnWarning, this);
+    TIFF* file = Tiff().ClientOpenExt("TIFF IMAGE", mode, this, Read, Write, Seek, Close, Size, Map, Unmap, options);
+    Tiff().OpenOptionsFree(options);
     return file;
 }
 
