@@ -1,6 +1,7 @@
 // Runs every kept crasher through the fuzz target of its folder:
 //   crasher-replay DIR     DIR/<target>/<file>, the folder naming the target ("bmp", "any", "exif" …)
-// Exits 1 on a folder that names no target; a broken invariant aborts, naming the file first.
+// Exits 1 on a folder that names no target or on an input that drove the process's memory past
+// a bound no small hostile file may need; a broken invariant aborts, naming the file first.
 #include "FuzzTargets.h"
 
 #include <algorithm>
@@ -10,7 +11,23 @@
 #include <iterator>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace fs = std::filesystem;
+
+namespace {
+
+// Peak resident memory in KiB: a decoder allocates and clears what a file merely claims.
+long PeakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+constexpr long kPeakLimitKiB = 512 * 1024;
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -39,6 +56,10 @@ int main(int argc, char** argv)
             std::ifstream in(input, std::ios::binary);
             const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
             target(bytes.data(), bytes.size());
+            if (PeakKiB() > kPeakLimitKiB) {
+                std::fprintf(stderr, "%s: the process grew to %ld MiB\n", input.c_str(), PeakKiB() / 1024);
+                return 1;
+            }
             ++files;
         }
     }

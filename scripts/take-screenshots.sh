@@ -1,10 +1,11 @@
 #!/bin/sh
 # Takes the README's screenshots with the installed viewer on a private X server (with title
-# bars when the openbox window manager is installed): a photo with its frame, and the Options
-# dialog. The photo is a
-# landscape drawn here with ImageMagick, one of four in /tmp/Pictures/Lake (made and removed
-# here, so that the status bar shows a plausible folder). Writes docs/viewer.png and
-# docs/options.png.
+# bars when the openbox window manager is installed): a photo with its frame, the Options
+# dialog, a camera photo taken upright, and a big photo fitted to the window. The first photo is
+# a landscape drawn here with ImageMagick, one of four in /tmp/Pictures/Lake; the camera photos
+# are two of the corpus, copied to /tmp/Pictures/Travel (both made and removed here, so that the
+# status bar shows a plausible folder). Writes docs/viewer.png, docs/options.png,
+# docs/upright.png and docs/smooth.png.
 # Usage: scripts/take-screenshots.sh [BUILD_DIR]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,10 +43,18 @@ scene "$photos/lake-at-dawn.jpg" '#8fb7d9' '#f7d6c4'
 scene "$photos/lake-at-dusk.jpg" '#20467a' '#f6b27a'
 scene "$photos/lake-at-noon.jpg" '#3f8fd8' '#cfe8f8'
 scene "$photos/lake-at-sunset.jpg" '#5a2d6e' '#f39a5a'
+# A street lamp taken with the camera turned (Exif orientation 6: stored lying on its side), and
+# a 3872 x 2403 view of a wind farm that the window shows at about a fifth of its size.
+travel=/tmp/Pictures/Travel
+corpus="$root/tests/corpus/exif/exif-samples"
+mkdir -p "$travel"
+cp "$corpus/hdr/canon_hdr_YES.jpg" "$travel/street-lamp.jpg"
+cp "$corpus/tests/30-type_error.jpg" "$travel/wind-farm.jpg"
 xvfb_install "$build"
 xvfb_setting HideSplashScreen 1
 xvfb_setting DrawBorder 1
-xvfb_start 1024x768x24
+# A small screen keeps the fitted photos, and so the pictures, small.
+xvfb_start 800x600x24
 frame=
 if command -v openbox >/dev/null 2>&1; then
   openbox >"$work/openbox.log" 2>&1 &
@@ -71,4 +80,21 @@ xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --clearmodifiers Escape
 wait "$vistrel_pid" || true
 vistrel_pid=
-echo "Wrote docs/viewer.png and docs/options.png"
+
+# Shows Travel/$1.jpg, named relative to /tmp/Pictures as a user there would, and writes the
+# window to docs/$2.
+photo_shot() {
+  xvfb_run_vistrel "Travel/$1.jpg"
+  window=$(xvfb_window "Vistrel \\[$1\\.jpg\\]")
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  sleep 1
+  import $frame -window "$window" "$root/docs/$2"
+  xdotool key --clearmodifiers Escape
+  wait "$vistrel_pid" || true
+  vistrel_pid=
+}
+cd /tmp/Pictures
+photo_shot street-lamp upright.png
+photo_shot wind-farm smooth.png
+cd "$root"
+echo "Wrote docs/viewer.png, docs/options.png, docs/upright.png and docs/smooth.png"

@@ -223,6 +223,16 @@ bool ImageBrowser::MoveTo(int index, int step, int tries)
             return true;
         }
         if (!unshown[0]) std::snprintf(unshown, sizeof unshown, "%s", CKzFilename::GetFileName(m_fileList.GetFileName(i)));
+        // A folder of thousands of unreadable files would otherwise freeze the window for as
+        // long as the step takes. The count comes first: the part is as narrow as the window.
+        if ((tried + 1) % kUnshownPerUpdate == 0) {
+            if (m_statusBar) {
+                char text[600];
+                std::snprintf(text, sizeof text, "Unreadable: %d of %d - %s", tried + 1, tries, GetDirectoryText());
+                m_statusBar->SetText(3, text);
+            }
+            m_desktop.ProcessPendingEvents();
+        }
     }
     FallBack();
     std::strcpy(m_unshownFile, unshown);

@@ -22,6 +22,9 @@ class ImageBrowser {
 public:
     // Files in a directory above which listing it asks the user first.
     static constexpr int kBigDirectory = 2500;
+    // While a step passes over files that cannot be shown, the status bar counts them and the
+    // window repaints after every so many.
+    static constexpr int kUnshownPerUpdate = 256;
 
     explicit ImageBrowser(platform::Desktop& desktop);
     ImageBrowser(const ImageBrowser&) = delete;

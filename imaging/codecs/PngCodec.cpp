@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -31,8 +32,22 @@ namespace {
 constexpr std::uint8_t kDefaultBackground = 192;
 // pHYs without a unit is only an aspect ratio; keep such values within what a resolution can be.
 constexpr png_uint_32 kMaxDpi = 1000000;
-// The least a chunk may allocate, whatever the file's size.
-constexpr std::int64_t kChunkFloor = std::int64_t(8) << 20;
+// The most libpng may allocate at once is the file's size, but at least this: enough for the
+// row buffers of the widest picture libpng accepts (1,000,000 pixels of 64 bits).
+constexpr std::int64_t kAllocationFloor = std::int64_t(16) << 20;
+
+// libpng allocates a chunk's stated length and clears it before reading: a few bytes claiming
+// a 2 GB text chunk would cost 2 GB and seconds. Refused, the chunk is skipped or the read fails.
+png_voidp LimitedMalloc(png_structp png, png_alloc_size_t size)
+{
+    const auto limit = *static_cast<const png_alloc_size_t*>(png_get_mem_ptr(png));
+    return size <= limit ? std::malloc(size) : nullptr;
+}
+
+void Free(png_structp, png_voidp memory)
+{
+    std::free(memory);
+}
 
 void ReadData(png_structp png, png_bytep data, std::size_t length)
 {
@@ -77,7 +92,9 @@ std::int32_t DpiFromMetres(png_uint_32 perMetre)
 
 bool PngCodec::Decode(ByteStream& in)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    auto allocationLimit = png_alloc_size_t(std::max<std::int64_t>(in.Remaining(), kAllocationFloor));
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr,
+                                               &allocationLimit, LimitedMalloc, Free);
     if (!png) {
         SetLastError("Failed to create PNG structure");
         return false;
@@ -109,10 +126,8 @@ void PngCodec::ReadPicture(ReadState& state)
     png_infop pngInfo = state.info;
     png_set_read_fn(png, &state.stream, ReadData);
     png_set_error_fn(png, info.lastError, OnError, nullptr);
-    // A chunk's stated length is allocated before its data is read: a few bytes claiming a
-    // 2 GB text chunk must not cost 2 GB. Nothing we read needs more than the file or 8 MiB.
-    const std::int64_t remaining = state.stream.Remaining();
-    png_set_chunk_malloc_max(png, png_alloc_size_t(std::max<std::int64_t>(remaining, kChunkFloor)));
+    // Decompressed text and profiles stay within the same bound.
+    png_set_chunk_malloc_max(png, *static_cast<const png_alloc_size_t*>(png_get_mem_ptr(png)));
     png_read_info(png, pngInfo);
 
     png_uint_32 width = 0, height = 0;

@@ -217,7 +217,8 @@ void TiffCodec::ReadPage(tiff* file)
     if (!Picture::FitsCeiling(page.width, page.length)) Fail("Create: image too large");
     if (page.ReadByRows()) ReadRows(file, page);
     else ReadRgba(file, page);
-    TurnUpright(page.orientation);
+    // TIFF's orientation values are those of Exif.
+    if (!Orient(page.orientation)) Fail("Create: image too large");
 }
 
 void TiffCodec::ReadPlacement(tiff* file)
@@ -241,7 +242,7 @@ void TiffCodec::ReadRgba(tiff* file, const Page& page)
     if (!Tiff().RGBAImageOK(file, message)) Fail(message);
     if (!Tiff().RGBAImageBegin(&image, file, 1, message)) Fail(kCorrupted);
     reader.begun = true;
-    // Rows come in stored order; TurnUpright applies the orientation to every layout alike.
+    // Rows come in stored order; the orientation is applied to every layout alike afterwards.
     image.req_orientation = image.orientation;
 
     const std::uint32_t width = page.width;
@@ -392,29 +393,6 @@ void TiffCodec::SetPagePalette(tiff* file, const Page& page)
     for (std::uint32_t i = 0; i < entries; ++i) wide = wide || red[i] > 255 || green[i] > 255 || blue[i] > 255;
     auto scale = [wide](std::uint16_t value) { return std::uint8_t(wide ? value * 255 / 65535 : value); };
     for (std::uint32_t i = 0; i < entries; ++i) SetPaletteEntry(i, scale(red[i]), scale(green[i]), scale(blue[i]));
-}
-
-void TiffCodec::TurnUpright(std::uint16_t orientation)
-{
-    switch (orientation) {
-    case ORIENTATION_TOPRIGHT: Mirror(); break;
-    case ORIENTATION_BOTRIGHT:
-        Flip();
-        Mirror();
-        break;
-    case ORIENTATION_BOTLEFT: Flip(); break;
-    case ORIENTATION_LEFTTOP:
-        RotateRight();
-        Mirror();
-        break;
-    case ORIENTATION_RIGHTTOP: RotateRight(); break;
-    case ORIENTATION_RIGHTBOT:
-        RotateLeft();
-        Mirror();
-        break;
-    case ORIENTATION_LEFTBOT: RotateLeft(); break;
-    default: break;
-    }
 }
 
 bool TiffCodec::Encode(ByteStream& out)

@@ -39,7 +39,6 @@ private:
     void StoreRow(const Page& page, std::uint8_t* source, std::uint32_t y);
     void SetPagePalette(tiff* file, const Page& page);
     void ReadPlacement(tiff* file);
-    void TurnUpright(std::uint16_t orientation);
     void CheckEscape() const;
 
     void WritePage(std::uint32_t page);

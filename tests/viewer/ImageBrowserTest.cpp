@@ -174,6 +174,26 @@ TEST_F(BigDirectoryTest, ListingShowsProgressAndLetsTheWindowRepaint)
     EXPECT_EQ(shown, (std::vector<std::string>{"Counting the files", "Listing the files"}));
 }
 
+// Empty files sort before the one picture: the first step passes over all of them.
+TEST_F(BigDirectoryTest, PassingOverUnreadableFilesCountsThemAndLetsTheWindowRepaint)
+{
+    const int unreadable = 3 * ImageBrowser::kUnshownPerUpdate + 10;
+    Fill(unreadable);
+    WriteImage("z.bmp");
+    ASSERT_TRUE(browser.LoadDirectory(Dir().c_str(), false));
+    const int repaints = desktop.repaintsProcessed;
+    statusBar.history.clear();
+    ASSERT_TRUE(browser.First());
+    EXPECT_EQ(ShownName(), "z.bmp");
+    EXPECT_EQ(desktop.repaintsProcessed - repaints, 3);
+    std::vector<std::string> counts;
+    for (const auto& [part, text] : statusBar.history)
+        if (part == 3 && text.rfind("Unreadable: ", 0) == 0) counts.push_back(text.substr(0, text.find(" - ")));
+    ASSERT_EQ(counts.size(), 3u);
+    EXPECT_EQ(counts.back(), "Unreadable: 768 of " + std::to_string(unreadable + 1));
+    EXPECT_STREQ(browser.GetUnshownFile(), "f0.bmp");
+}
+
 TEST_F(BigDirectoryTest, AboveTheLimitAsksFirst)
 {
     Fill(ImageBrowser::kBigDirectory + 1);
