@@ -1,7 +1,7 @@
 # Set-up shared by the peer comparison scripts; sourced right after `set -eu`. Takes the build
 # folder as the script's $1 and sets root, build, corpus, work (a temporary folder removed on
 # exit) and source (the corpus photo the scripts enlarge to 4000 x 3000 with make_photo); peer_ms
-# times a peer tool by the clock, cpu_ms by the processor time it uses.
+# times a peer tool by the clock, cpu_ms_pair two commands by the processor time they use.
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 corpus=${VISTREL_CORPUS_DIR:-"$root/tests/corpus"}
@@ -31,18 +31,23 @@ peer_ms() {
   echo $(( (end - start) / n / 1000000 ))
 }
 
-# Least milliseconds of processor time (user + system) of one run of the given command, over
-# $runs runs (5 unless set). On a shared machine the clock also measures the neighbours.
-cpu_ms() {
+# Least milliseconds of processor time (user + system) of one run of each of two commands, given
+# as `first command -- second command`, over $runs runs (5 unless set); prints both. The runs
+# alternate, so that a burst of load from the neighbours on the shared machine falls on both, and
+# the clock would measure the neighbours too.
+cpu_ms_pair() {
   python3 - "${runs:-5}" "$@" <<'PY'
 import resource, subprocess, sys
-best = None
+split = sys.argv.index("--")
+commands = [sys.argv[2:split], sys.argv[split + 1:]]
+best = [None, None]
 for _ in range(int(sys.argv[1])):
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    subprocess.run(sys.argv[2:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    spent = (after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) * 1000
-    best = spent if best is None else min(best, spent)
-print(f"{best:.1f}")
+    for i, command in enumerate(commands):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        spent = (after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) * 1000
+        best[i] = spent if best[i] is None else min(best[i], spent)
+print(f"{best[0]:.1f} {best[1]:.1f}")
 PY
 }

@@ -21,8 +21,10 @@ for file in $(find "$corpus/wmf" -name '*.wmf' -not -path '*/bad/*' -not -path '
     printf '%-28s %11s (wmf2gd cannot read it)\n' "$(basename "$(dirname "$file")")/$(basename "$file")" "$size"
     continue
   fi
-  ours=$(cpu_ms "$tool" convert "$file" "$work/ours.png")
-  theirs=$(cpu_ms wmf2gd --maxwidth="$width" --maxheight="$height" --maxpect -o "$work/theirs.png" "$file")
+  times=$(cpu_ms_pair "$tool" convert "$file" "$work/ours.png" -- \
+    wmf2gd --maxwidth="$width" --maxheight="$height" --maxpect -o "$work/theirs.png" "$file")
+  ours=${times% *}
+  theirs=${times#* }
   ours_total=$(awk "BEGIN { print $ours_total + $ours }")
   theirs_total=$(awk "BEGIN { print $theirs_total + $theirs }")
   printf '%-28s %11s %6.1f ms %6.1f ms %8s\n' "$(basename "$(dirname "$file")")/$(basename "$file")" "$size" \
