@@ -49,7 +49,7 @@ std::string MakeFolder(int files)
     return dir;
 }
 
-void ListAndSort(benchmark::State& state, std::string dir, ESort order)
+void ListAndSort(benchmark::State& state, const std::string& dir, ESort order)
 {
     for (auto _ : state) {
         CKzDirList list;
@@ -62,7 +62,7 @@ void ListAndSort(benchmark::State& state, std::string dir, ESort order)
     }
 }
 
-void Peer(benchmark::State& state, std::string command)
+void Peer(benchmark::State& state, const std::string& command)
 {
     for (auto _ : state) {
         if (std::system(command.c_str()) != 0) {

@@ -23,7 +23,7 @@ Picture SyntheticPhoto(std::int32_t width, std::int32_t height)
         for (std::int32_t x = 0; x < width; ++x) {
             const double u = double(x) / width, v = double(y) / height;
             const int noise = int(random() % 9) - 4;
-            row[3 * x] = std::uint8_t(std::clamp(int(255 * u) + noise, 0, 255));
+            row[3 * std::size_t(x)] = std::uint8_t(std::clamp(int(255 * u) + noise, 0, 255));
             row[3 * x + 1] = std::uint8_t(std::clamp(int(127 + 120 * std::sin(6 * u + 4 * v)) + noise, 0, 255));
             row[3 * x + 2] = std::uint8_t(std::clamp(int(255 * v) + noise, 0, 255));
         }

@@ -25,7 +25,7 @@ long PeakKiB()
     return usage.ru_maxrss;
 }
 
-constexpr long kPeakLimitKiB = 512 * 1024;
+constexpr long kPeakLimitKiB = 512L * 1024;
 
 } // namespace
 

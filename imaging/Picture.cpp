@@ -36,9 +36,10 @@ std::uint8_t* AllocateCleared(std::size_t size)
     auto* block = static_cast<std::uint8_t*>(std::calloc(1, size));
     constexpr std::uintptr_t kHugePage = std::uintptr_t(2) << 20;
     if (!block || size < 4 * kHugePage) return block;
-    const std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(block) + size) & ~(kHugePage - 1);
-    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    const auto base = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t start = (base + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (base + size) & ~(kHugePage - 1);
+    if (end > start) ::madvise(block + (start - base), end - start, MADV_HUGEPAGE);
     return block;
 }
 
@@ -197,7 +198,7 @@ std::uint8_t* Picture::Create(std::int32_t width, std::int32_t height, std::uint
         return nullptr;
     }
     std::memcpy(dib, &header, sizeof header);
-    info.pixels = dib + 40 + 4 * colours;
+    info.pixels = dib + 40 + 4 * std::size_t(colours);
     return dib;
 }
 
@@ -410,7 +411,7 @@ void Picture::SetPaletteFromTriples(const std::uint8_t* rgb, std::uint32_t count
     if (!palette || !rgb) return;
     const std::uint32_t n = std::min(count, header.colours);
     for (std::uint32_t i = 0; i < n; ++i) {
-        palette[i].red = rgb[3 * i];
+        palette[i].red = rgb[3 * std::size_t(i)];
         palette[i].green = rgb[3 * i + 1];
         palette[i].blue = rgb[3 * i + 2];
     }
@@ -593,7 +594,7 @@ struct MaskChannel {
     {
         if (!mask) return;
         shift = std::countr_zero(mask);
-        width = std::bit_width(mask >> shift);
+        width = int(std::bit_width(mask >> shift));
     }
     // The channel's value scaled to a byte: high bits kept, missing low bits zero (5 bits * 8).
     std::uint8_t Extract(std::uint32_t pixel, std::uint32_t mask) const
@@ -790,7 +791,7 @@ bool Picture::CreateFromBitmap(const BitmapDescription* bitmap)
         for (std::int32_t x = 0; x < header.width; ++x) {
             std::uint8_t* out = dst + 3 * std::size_t(x);
             if (bits == 16) {
-                const std::uint32_t w = src[2 * x] | (src[2 * x + 1] << 8);
+                const std::uint32_t w = src[2 * std::size_t(x)] | (src[2 * std::size_t(x) + 1] << 8);
                 out[0] = std::uint8_t((w & 0x1F) << 3);
                 out[1] = std::uint8_t((w >> 2) & 0xF8);
                 out[2] = std::uint8_t((w >> 7) & 0xF8);

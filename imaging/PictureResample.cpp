@@ -100,7 +100,7 @@ void Picture::ResampleNearest(Picture& result, PaletteSearch& nearest, float xSc
         if (header.bitsPerPixel == 24) {
             const std::uint8_t* src = info.pixels + std::size_t(sy) * info.rowStride;
             std::uint8_t* dst = result.info.pixels + std::size_t(y) * result.info.rowStride;
-            for (std::int32_t x = 0; x < newWidth; ++x) std::memcpy(dst + 3 * x, src + 3 * columns[x], 3);
+            for (std::int32_t x = 0; x < newWidth; ++x) std::memcpy(dst + 3 * std::size_t(x), src + 3 * std::size_t(columns[x]), 3);
         } else {
             for (std::int32_t x = 0; x < newWidth; ++x)
                 result.SetPixelIndex(x, y, nearest.Find(GetPixelColor(columns[x], sy)));
@@ -174,10 +174,10 @@ void Picture::ResampleBilinear(Picture& result, PaletteSearch& nearest, float xS
                 return ToByte(left * (1 - t.d) + right * t.d);
             };
             if (trueColour) {
-                const std::uint8_t* p00 = row0 + 3 * t.i0;
-                const std::uint8_t* p10 = row0 + 3 * t.i1;
-                const std::uint8_t* p01 = row1 + 3 * t.i0;
-                const std::uint8_t* p11 = row1 + 3 * t.i1;
+                const std::uint8_t* p00 = row0 + 3 * std::size_t(t.i0);
+                const std::uint8_t* p10 = row0 + 3 * std::size_t(t.i1);
+                const std::uint8_t* p01 = row1 + 3 * std::size_t(t.i0);
+                const std::uint8_t* p11 = row1 + 3 * std::size_t(t.i1);
                 for (int c = 0; c < 3; ++c) dst[3 * x + c] = mix(p00[c], p10[c], p01[c], p11[c]);
                 continue;
             }
@@ -219,7 +219,7 @@ void Picture::ResampleAreaAverage(Picture& result, float xScale, float yScale)
         if (!straddles) {
             for (std::int32_t x = 0; x < header.width; ++x, src += 3) {
                 if (float(x) < xLimit || k == lastColumn) {
-                    for (int c = 0; c < 3; ++c) current[k + c] += src[c] * 1000;
+                    for (int c = 0; c < 3; ++c) current[k + c] += src[c] * 1000L;
                     continue;
                 }
                 const auto wx = std::int64_t((float(x) - xLimit) * 1000);

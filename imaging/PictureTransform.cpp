@@ -29,7 +29,7 @@ bool Picture::Mirror()
             break;
         case 24:
             for (std::int32_t left = 0, right = width - 1; left < right; ++left, --right)
-                std::swap_ranges(line + 3 * left, line + 3 * left + 3, line + 3 * right);
+                std::swap_ranges(line + 3 * std::size_t(left), line + 3 * std::size_t(left) + 3, line + 3 * std::size_t(right));
             break;
         default:
             // Sub-byte pixels: read from a copy of the row, write in place.

@@ -40,9 +40,9 @@ public:
         std::uint32_t index;
         switch (bitsPerPixel) {
         case 24:
-            return RgbQuad{row[3 * x], row[3 * x + 1], row[3 * x + 2], 0};
+            return RgbQuad{row[3 * std::size_t(x)], row[3 * std::size_t(x) + 1], row[3 * std::size_t(x) + 2], 0};
         case 32:
-            return RgbQuad{row[4 * x], row[4 * x + 1], row[4 * x + 2], 0};
+            return RgbQuad{row[4 * std::size_t(x)], row[4 * std::size_t(x) + 1], row[4 * std::size_t(x) + 2], 0};
         case 8:
             index = row[x];
             break;

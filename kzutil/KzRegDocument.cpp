@@ -367,11 +367,10 @@ bool KzRegDocument::Parse(const std::string& text, const std::string& rootName)
         // Values under a section that cannot be read are dropped with it.
         key = nullptr;
         const std::string path(line.substr(1, line.size() - 2));
-        if (line.back() != ']' || line.size() < 2) {
-            intact = false;
-        } else if (path == rootName) {
+        const bool closed = line.size() >= 2 && line.back() == ']';
+        if (closed && path == rootName) {
             key = &CreateKey({});
-        } else if (path.starts_with(rootName + '\\') && IsValidKeyPath(path.substr(rootName.size() + 1))) {
+        } else if (closed && path.starts_with(rootName + '\\') && IsValidKeyPath(path.substr(rootName.size() + 1))) {
             key = &CreateKey(path.substr(rootName.size() + 1));
         } else {
             intact = false;

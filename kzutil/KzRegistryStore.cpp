@@ -17,7 +17,7 @@ namespace {
 
 // A store file beyond this is not a settings file; refusing it keeps readers from huge
 // allocations, and writers from rewriting it.
-constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
+constexpr off_t kMaxFileSize = off_t(64) << 20;
 constexpr int kMaxDamagedCopies = 100;
 
 std::string SystemError(const std::string& what, const std::string& path)

@@ -235,7 +235,7 @@ void CKzTree::MakeTree(int depth, int branching)
         return;
     }
     m_parents.SetValue(0, -1.0);
-    for (int i = 1; i < count; ++i) m_parents.SetValue(i, (i - 1) / branching);
+    for (int i = 1; i < count; ++i) m_parents.SetValue(i, double((i - 1) / branching));
 }
 
 void CKzTree::CompleteTree(int depth, int branching)

@@ -5,8 +5,10 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build"}
 [ -f "$build/compile_commands.json" ] || "$root/scripts/build.sh" "$build" -DVISTREL_BENCH=OFF
-# Qt's generated sources are not ours.
-files=$(cd "$root" && git ls-files '*.cpp' | grep -v '^tests/corpus/')
+# Our sources that this build compiles (a fuzz target needs the fuzz build's flags).
+files=$(cd "$root" && git ls-files '*.cpp' | grep -v '^tests/corpus/' |
+  python3 -c 'import json, sys; built = {e["file"] for e in json.load(open(sys.argv[1]))}
+print("\n".join(f for f in sys.stdin.read().split() if sys.argv[2] + "/" + f in built))' "$build/compile_commands.json" "$root")
 cd "$root"
 # shellcheck disable=SC2086
 echo $files | xargs -n 8 -P "$(nproc)" clang-tidy -p "$build" --quiet \

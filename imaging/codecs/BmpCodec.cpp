@@ -211,7 +211,7 @@ void BmpCodec::ReadMaskedPixels(ByteStream& in, const FileLayout& layout)
         } else {
             std::uint8_t raw[12] = {};
             in.Read(raw, 1, sizeof raw);
-            for (int i = 0; i < 3; ++i) masks[i] = Get32(raw + 4 * i);
+            for (int i = 0; i < 3; ++i) masks[i] = Get32(raw + 4 * std::size_t(i));
         }
     } else if (bits == 16) {
         masks[0] = 0x7C00;
@@ -321,7 +321,7 @@ void BmpCodec::DecodeRle(ByteStream& in, bool fourBit)
             if (value & 1) source.Next();
         } else {
             const int bytes = (value + 1) / 2;
-            for (int i = 0; i < bytes; ++i) {
+            for (std::int64_t i = 0; i < bytes; ++i) {
                 const int byte = source.Next();
                 if (byte < 0) return MarkCut();
                 put(x + 2 * i, byte >> 4);

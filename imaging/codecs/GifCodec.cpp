@@ -333,7 +333,7 @@ void GifCodec::DecodeImage(ByteReader& in, const Descriptor& image, DecodeState&
                                    3 * std::size_t(image.left);
             for (std::uint32_t x = 0; x < rows.Arrived(r); ++x) {
                 const RgbQuad& colour = palette[IndexAt(source, bits, x)];
-                target[3 * x] = colour.blue;
+                target[3 * std::size_t(x)] = colour.blue;
                 target[3 * x + 1] = colour.green;
                 target[3 * x + 2] = colour.red;
             }
@@ -488,9 +488,9 @@ void GifCodec::WriteMosaic(GifOutput& out)
             // Entry 1 + tileWidth * y + x holds the colour of the tile's pixel (x, y), y from
             // its bottom row; the pixel takes the first entry of its colour.
             for (std::uint32_t y = 0; y < h; ++y) {
-                const std::uint8_t* source = info.pixels + std::size_t(height - top - h + y) * info.rowStride + 3 * left;
+                const std::uint8_t* source = info.pixels + std::size_t(height - top - h + y) * info.rowStride + 3 * std::size_t(left);
                 for (std::uint32_t x = 0; x < w; ++x)
-                    palette[1 + tileWidth * y + x] = RgbQuad{source[3 * x], source[3 * x + 1], source[3 * x + 2], 0};
+                    palette[1 + tileWidth * y + x] = RgbQuad{source[3 * std::size_t(x)], source[3 * std::size_t(x) + 1], source[3 * std::size_t(x) + 2], 0};
             }
             firstEntry.Clear();
             for (std::uint32_t entry = 0; entry < 256; ++entry) firstEntry.Find(palette[entry], std::uint8_t(entry));

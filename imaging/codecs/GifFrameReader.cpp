@@ -219,7 +219,7 @@ bool GifFrameReader::MakeFrame(Picture& frame, std::uint16_t delay) const
         const std::int32_t row = std::int32_t(m_screenHeight - 1 - y);
         std::uint8_t* target = frame.GetBits() + std::size_t(row) * frame.GetEffWidth();
         for (std::uint32_t x = 0; x < m_screenWidth; ++x) {
-            target[3 * x] = source[x].blue;
+            target[3 * std::size_t(x)] = source[x].blue;
             target[3 * x + 1] = source[x].green;
             target[3 * x + 2] = source[x].red;
         }

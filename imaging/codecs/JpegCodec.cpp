@@ -57,7 +57,7 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, std::uint32_t width, std:
 {
     for (std::uint32_t x = 0; x < width && 3 * x + 2 < stride; ++x, cmyk += 4) {
         const unsigned k = cmyk[3];
-        bgr[3 * x] = std::uint8_t(cmyk[2] * k / 255);
+        bgr[3 * std::size_t(x)] = std::uint8_t(cmyk[2] * k / 255);
         bgr[3 * x + 1] = std::uint8_t(cmyk[1] * k / 255);
         bgr[3 * x + 2] = std::uint8_t(cmyk[0] * k / 255);
     }

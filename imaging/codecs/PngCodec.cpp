@@ -233,7 +233,7 @@ void PngCodec::ReadPicture(ReadState& state)
             if (pass > 0) {
                 if (withAlpha) {
                     for (png_uint_32 x = 0; x < width; ++x) {
-                        std::memcpy(buffer + 4 * x, target + 3 * x, 3);
+                        std::memcpy(buffer + 4 * std::size_t(x), target + 3 * std::size_t(x), 3);
                         buffer[4 * x + 3] = targetAlpha[x];
                     }
                 } else {
@@ -243,7 +243,7 @@ void PngCodec::ReadPicture(ReadState& state)
             png_read_row(png, buffer, nullptr);
             if (withAlpha) {
                 for (png_uint_32 x = 0; x < width; ++x) {
-                    std::memcpy(target + 3 * x, buffer + 4 * x, 3);
+                    std::memcpy(target + 3 * std::size_t(x), buffer + 4 * std::size_t(x), 3);
                     targetAlpha[x] = buffer[4 * x + 3];
                 }
             } else {
@@ -348,20 +348,20 @@ void PngCodec::WritePicture(WriteState& state)
         if (rgba) {
             for (png_uint_32 x = 0; x < width; ++x) {
                 const RgbQuad c = colours ? picture.GetPixelColor(std::int32_t(x), std::int32_t(y))
-                                          : RgbQuad{source[3 * x], source[3 * x + 1], source[3 * x + 2], 0};
+                                          : RgbQuad{source[3 * std::size_t(x)], source[3 * std::size_t(x) + 1], source[3 * std::size_t(x) + 2], 0};
                 std::uint8_t a = 255;
                 if (alphaPlane) a = std::uint8_t(alphaMax * alphaPlane[std::size_t(y) * width + x] / 255);
                 else if (c.blue == key.blue && c.green == key.green && c.red == key.red) a = 0;
-                buffer[4 * x] = c.red;
+                buffer[4 * std::size_t(x)] = c.red;
                 buffer[4 * x + 1] = c.green;
                 buffer[4 * x + 2] = c.blue;
                 buffer[4 * x + 3] = a;
             }
         } else if (colourType == PNG_COLOR_TYPE_RGB) {
             for (png_uint_32 x = 0; x < width; ++x) {
-                buffer[3 * x] = source[3 * x + 2];
+                buffer[3 * std::size_t(x)] = source[3 * std::size_t(x) + 2];
                 buffer[3 * x + 1] = source[3 * x + 1];
-                buffer[3 * x + 2] = source[3 * x];
+                buffer[3 * std::size_t(x) + 2] = source[3 * std::size_t(x)];
             }
         } else {
             std::memcpy(buffer, source, stride);

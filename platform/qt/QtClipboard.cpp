@@ -34,7 +34,7 @@ std::uint16_t Read16(const std::uint8_t* at)
 
 void Put32(QByteArray& bytes, std::size_t at, std::uint64_t value)
 {
-    for (int i = 0; i < 4; ++i) bytes[qsizetype(at + i)] = char(value >> (8 * i));
+    for (int i = 0; i < 4; ++i) bytes[qsizetype(at) + i] = char(value >> (8 * i));
 }
 
 // Where things are in a packed DIB, offsets from its start.
@@ -91,9 +91,9 @@ QImage ToImage(const std::uint8_t* dib, const DibLayout& layout)
         switch (layout.bits) {
         case 24:
             for (int x = 0; x < layout.width; ++x) {
-                out[3 * x] = row[3 * x + 2];
-                out[3 * x + 1] = row[3 * x + 1];
-                out[3 * x + 2] = row[3 * x];
+                out[3 * std::size_t(x)] = row[3 * std::size_t(x) + 2];
+                out[3 * std::size_t(x) + 1] = row[3 * std::size_t(x) + 1];
+                out[3 * std::size_t(x) + 2] = row[3 * std::size_t(x)];
             }
             break;
         case 8: std::memcpy(out, row, std::size_t(layout.width)); break;

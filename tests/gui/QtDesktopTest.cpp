@@ -57,7 +57,7 @@ struct SeenBox {
 // Shows a box and answers it with act once it is up, recording what it showed.
 MessageAnswer Answer(platform::QtDesktop& desktop, const platform::Window* owner, const char* caption,
                      const char* text, MessageIcon icon, MessageButtons buttons,
-                     std::function<void(QMessageBox*)> act, SeenBox* seen = nullptr)
+                     const std::function<void(QMessageBox*)>& act, SeenBox* seen = nullptr)
 {
     WhenShown<QMessageBox>(
         [act, seen](QMessageBox* box) {
@@ -152,7 +152,7 @@ TEST(QtDesktop, MessageBoxShowsCaptionTextAndIconAsGiven)
 TEST(QtDesktop, YesNoAnswersAsClickedAndEscapeSaysNo)
 {
     platform::QtDesktop desktop;
-    const auto ask = [&](std::function<void(QMessageBox*)> act) {
+    const auto ask = [&](const std::function<void(QMessageBox*)>& act) {
         return Answer(desktop, nullptr, "Vistrel", "Restore?", MessageIcon::Warning, MessageButtons::YesNo, act);
     };
     EXPECT_EQ(ask([](QMessageBox* box) { Button(box, QMessageBox::Yes)->click(); }), MessageAnswer::Yes);

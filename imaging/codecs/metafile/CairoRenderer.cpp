@@ -153,7 +153,7 @@ cairo_surface_t* SurfaceOf(const Picture& picture)
 
 // Fontconfig, which Cairo asks for fonts, keeps its configuration and font patterns for the life
 // of the process in a form the leak checker cannot follow. Read only in builds with the checker.
-extern "C" const char* __lsan_default_suppressions()
+extern "C" const char* __lsan_default_suppressions() // NOLINT(bugprone-reserved-identifier): the checker's hook
 {
     return "leak:libfontconfig.so\n";
 }
@@ -460,7 +460,7 @@ bool CairoRenderer::CopyTo(Picture& picture) const
         const auto* in = reinterpret_cast<const std::uint32_t*>(data + std::size_t(y) * stride);
         std::uint8_t* out = bits + std::size_t(height - 1 - y) * rowStride;
         for (int x = 0; x < width; ++x) {
-            out[3 * x] = std::uint8_t(in[x]);
+            out[3 * std::size_t(x)] = std::uint8_t(in[x]);
             out[3 * x + 1] = std::uint8_t(in[x] >> 8);
             out[3 * x + 2] = std::uint8_t(in[x] >> 16);
         }

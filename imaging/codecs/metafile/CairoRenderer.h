@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
+// Cairo's own type names, declared here so that its header stays out of ours.
+typedef struct _cairo cairo_t;                 // NOLINT(bugprone-reserved-identifier)
+typedef struct _cairo_surface cairo_surface_t; // NOLINT(bugprone-reserved-identifier)
 
 class CairoRenderer {
 public:

@@ -61,7 +61,7 @@ const char* CodePage(std::uint8_t charset)
 std::vector<std::uint32_t> UpperHalf(const char* codePage)
 {
     iconv_t converter = iconv_open("UTF-32LE", codePage);
-    if (converter == iconv_t(-1)) return {};
+    if (converter == iconv_t(-1)) return {}; // NOLINT(performance-no-int-to-ptr): iconv's failure value
     std::vector<std::uint32_t> codes(128, 0x20);
     for (std::size_t i = 0; i < codes.size(); ++i) {
         char in = char(0x80 + i);

@@ -164,8 +164,10 @@ void WmfReader::Record(std::uint16_t function, RecordView r)
     case 0x041F: if (Need(r, 4)) model.SetPixel({P(r, 3), P(r, 2)}, P32(r, 0)); return;
     case 0x0521: Text(r, false); return;
     case 0x0A32: Text(r, true); return;
-    case 0x012D: if (Need(r, 1)) model.SelectObject(r.U16(6)); return;
-    case 0x0234: if (Need(r, 1)) model.SelectObject(r.U16(6)); return;
+    case 0x012D: // SelectObject
+    case 0x0234: // SelectPalette
+        if (Need(r, 1)) model.SelectObject(r.U16(6));
+        return;
     case 0x01F0: if (Need(r, 1)) model.DeleteObject(r.U16(6)); return;
     case 0x0416: if (Need(r, 4)) model.IntersectClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0)); return;
     case 0x0415: if (Need(r, 4)) model.ExcludeClipRect(P(r, 3), P(r, 2), P(r, 1), P(r, 0)); return;
@@ -268,7 +270,7 @@ void WmfReader::Text(RecordView r, bool extended)
     const bool hasRect = options & 6;
     if (hasRect) {
         if (!r.Has(offset, 8)) return;
-        for (int i = 0; i < 4; ++i) rect[i] = r.I16(offset + 2 * i);
+        for (std::size_t i = 0; i < 4; ++i) rect[i] = r.I16(offset + 2 * i);
         offset += 8;
     }
     if (!r.Has(offset, count)) return;
