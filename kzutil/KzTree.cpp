@@ -235,7 +235,10 @@ void CKzTree::MakeTree(int depth, int branching)
         return;
     }
     m_parents.SetValue(0, -1.0);
-    for (int i = 1; i < count; ++i) m_parents.SetValue(i, double((i - 1) / branching));
+    for (int i = 1; i < count; ++i) {
+        const int parent = (i - 1) / branching;
+        m_parents.SetValue(i, parent);
+    }
 }
 
 void CKzTree::CompleteTree(int depth, int branching)

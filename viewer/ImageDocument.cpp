@@ -177,7 +177,8 @@ void ImageDocument::CreateBlank(int width, int height)
     m_info.width = width;
     m_info.height = height;
     m_info.bitsPerPixel = 24;
-    m_info.fileSize = double(m_picture.GetWidth()) * m_picture.GetHeight() * (m_picture.GetBpp() / 8);
+    const unsigned bytesPerPixel = m_picture.GetBpp() / 8;
+    m_info.fileSize = double(m_picture.GetWidth()) * m_picture.GetHeight() * bytesPerPixel;
 }
 
 bool ImageDocument::DrawFitted(RasterDC& dc, int areaWidth, int areaHeight, int margin, int& drawnWidth,

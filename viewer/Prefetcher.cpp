@@ -130,8 +130,9 @@ void Prefetcher::Run()
 
         lock.lock();
         m_busy = false;
-        if (decoded && IsWanted(path) && !IsHeld(path)) m_held.push_back({path, stamp, std::move(picture)});
-        if (picture.IsValid()) {
+        if (decoded && IsWanted(path) && !IsHeld(path)) {
+            m_held.push_back({path, stamp, std::move(picture)});
+        } else if (picture.IsValid()) {
             // Not kept: freed outside the lock.
             lock.unlock();
             picture.Destroy();

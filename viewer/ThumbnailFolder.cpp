@@ -115,6 +115,7 @@ std::vector<std::string> ThumbnailFolder::Update(const std::vector<std::string>&
     Remember(items, old);
 
     std::vector<std::string> names;
+    names.reserve(items.size());
     for (const Item& item : items) names.push_back(item.thumbnail);
     return names;
 }
@@ -168,6 +169,7 @@ void ThumbnailFolder::MakeOne(Item& item, const std::string& target) const
 void ThumbnailFolder::Name(std::vector<Item>& items) const
 {
     std::vector<std::string> names;
+    names.reserve(items.size());
     for (const Item& item : items) names.push_back(item.name);
     ThumbnailTitles titles(names);
     // A thumbnail that could not be written still has its name: the page shows its cells.

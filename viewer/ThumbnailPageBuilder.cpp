@@ -256,6 +256,7 @@ ThumbnailSettings ThumbnailPageBuilder::ThumbnailSettingsNow() const
 std::vector<ThumbnailPageBuilder::Entry> ThumbnailPageBuilder::MakeThumbnails(const CKzDirList& list)
 {
     std::vector<std::string> sources;
+    sources.reserve(std::size_t(std::max(list.GetFileCount(), 0)));
     for (int i = 0; i < list.GetFileCount(); ++i) sources.push_back(list.GetFileName(i));
     ThumbnailFolder folder(kThumbFolder, ThumbnailSettingsNow());
     folder.SetThreadCount(m_threadCount);

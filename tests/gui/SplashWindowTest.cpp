@@ -75,7 +75,7 @@ TEST(SplashWindow, AboutIsBorderlessCentredAndClosesOnKey)
                                               std::size_t(bytes.size()), bitmap));
     for (int y : {10, 60, 200, 319})
         for (int x : {0, 300, 450, 519}) {
-            const std::uint8_t* p = bitmap.bits + (319 - y) * bitmap.stride + 3 * x;
+            const std::uint8_t* p = bitmap.bits + std::ptrdiff_t(319 - y) * bitmap.stride + 3 * std::ptrdiff_t(x);
             EXPECT_EQ(shown.pixel(x, y), qRgb(p[2], p[1], p[0])) << x << "," << y;
         }
     EXPECT_GT(DarkPixels(shown, QRect(15, 95, 140, 42)), 400);

@@ -26,9 +26,9 @@ int Differences(const Picture& ours, const RawImage& theirs)
         for (int x = 0; x < theirs.width; ++x) {
             const std::uint32_t want = theirs.Rgba(x, y);
             const bool opaque = !ours.GetAlpha() || ours.AlphaGet(x, row) == 255;
-            if (opaque != (want >> 24 == 255)) ++wrong;
-            else if (opaque && std::uint32_t(bits[3 * x + 2] | bits[3 * x + 1] << 8 | bits[3 * x] << 16) != (want & 0xFFFFFF))
-                ++wrong;
+            const std::uint8_t* pixel = bits + 3 * std::size_t(x);
+            const bool sameColour = std::uint32_t(pixel[2] | pixel[1] << 8 | pixel[0] << 16) == (want & 0xFFFFFF);
+            if (opaque != (want >> 24 == 255) || (opaque && !sameColour)) ++wrong;
         }
     }
     return wrong;

@@ -49,7 +49,7 @@ std::vector<double> InkGrid(int width, int height, Pixel at, int cells = 12)
         for (int x = 0; x < width; ++x) {
             const std::uint32_t c = at(x, y);
             const double grey = 0.299 * (c & 0xFF) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * ((c >> 16) & 0xFF);
-            const std::size_t cell = std::size_t((y * cells / height) * cells + x * cells / width);
+            const std::size_t cell = std::size_t(y * cells / height) * cells + std::size_t(x * cells / width);
             grid[cell] += 255 - grey;
             ++counts[cell];
         }

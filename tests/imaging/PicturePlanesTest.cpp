@@ -115,7 +115,7 @@ TEST(PictureOwnership, MoveAndCopyConstructionFollowTheSameRules)
     Picture source = MakeSample();
     Picture copied(source);
     Picture moved(std::move(source));
-    EXPECT_FALSE(source.IsValid());
+    EXPECT_FALSE(source.IsValid()); // NOLINT(bugprone-use-after-move): the moved-from state is tested
     EXPECT_EQ(copied.GetPixelIndex(1, 1), 11);
     EXPECT_EQ(moved.GetPixelIndex(1, 1), 11);
     copied = std::move(moved);

@@ -93,7 +93,7 @@ Picture AreaAverageByPixel(const Picture& source, std::int32_t newWidth, std::in
                 const RgbQuad p = source.GetPixelColor(x, y);
                 const int s[3] = {p.blue, p.green, p.red};
                 if (float(x) < xLimit) {
-                    for (int c = 0; c < 3; ++c) current[k + c] += s[c] * 1000;
+                    for (int c = 0; c < 3; ++c) current[k + c] += s[c] * 1000LL;
                 } else {
                     const auto wx = (long long)((float(x) - xLimit) * 1000);
                     for (int c = 0; c < 3; ++c) {

@@ -25,7 +25,7 @@ TEST(PictureCreate, RoundsDepthAndSizesPalette)
         EXPECT_EQ(picture.GetNumColors(), c.colours) << c.requested;
         EXPECT_EQ(picture.GetPaletteSize(), 4 * c.colours);
         EXPECT_EQ(picture.GetSize(), 40 + 4 * c.colours + picture.GetEffWidth() * 3);
-        EXPECT_EQ(picture.GetBits(), picture.GetDib() + 40 + 4 * c.colours);
+        EXPECT_EQ(picture.GetBits(), picture.GetDib() + 40 + 4 * std::size_t(c.colours));
     }
 }
 
@@ -391,8 +391,8 @@ TEST(PictureExpand, WidensInPlace)
     Picture picture(5, 3, 24);
     const std::size_t sourceStride = 12;
     std::uint8_t* bits = picture.GetBits();
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x) {
+    for (std::size_t y = 0; y < 3; ++y)
+        for (std::size_t x = 0; x < 5; ++x) {
             const std::uint16_t w = std::uint16_t((x + 1) << 10 | (y + 1) << 5 | (x + y));
             bits[y * sourceStride + 2 * x] = std::uint8_t(w);
             bits[y * sourceStride + 2 * x + 1] = std::uint8_t(w >> 8);
@@ -435,9 +435,10 @@ TEST(PictureLifetime, MovedFromPictureIsLikeANewOne)
         EXPECT_EQ(picture.GetDpiY(), fresh.GetDpiY());
         EXPECT_FALSE(picture.IsPartial());
     };
-    expectFresh(source);
+    // The moved-from states are what is tested.
+    expectFresh(source); // NOLINT(bugprone-use-after-move)
     source = std::move(moved);
-    expectFresh(moved);
+    expectFresh(moved); // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(source.GetTransparentIndex(), 3);
     ASSERT_NE(moved.Create(2, 2, 8), nullptr);
     EXPECT_EQ(moved.GetTransparentIndex(), -1);

@@ -114,7 +114,7 @@ TEST(WbmpReading, CorpusAndNetpbmFilesMatchWbmptopbm)
         const std::string name = std::to_string(width) + "x" + std::to_string(height);
         WritePbm(dir.path() / (name + ".pbm"), width, height);
         const std::string wbmp = dir.file(name + ".wbmp");
-        const std::string command = "pbmtowbmp " + dir.file(name + ".pbm") + " > " + wbmp;
+        const std::string command = "pbmtowbmp " + dir.file(name + ".pbm").append(" > ").append(wbmp);
         ASSERT_EQ(std::system(command.c_str()), 0);
         files.push_back(wbmp);
     }

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -26,6 +27,7 @@ void Touch(const TempDir& dir, const std::string& name, long seconds)
 std::vector<std::string> Names(const CKzDirList& list)
 {
     std::vector<std::string> names;
+    names.reserve(std::size_t(std::max(list.GetFileCount(), 0)));
     for (int i = 0; i < list.GetFileCount(); ++i) names.push_back(CKzFilename::GetFileName(list[i]));
     return names;
 }

@@ -21,7 +21,7 @@ class ExifFileTest : public ::testing::Test {
 protected:
     std::string Write(const Bytes& bytes, const std::string& name = "photo.jpg")
     {
-        const std::string path = dir.file(name);
+        std::string path = dir.file(name);
         testsupport::WriteFile(path, bytes);
         return path;
     }

@@ -113,7 +113,7 @@ TEST(KzFile, CopiesCloseTheirOwnDescriptor)
     std::string path = dir.file("shared.txt");
     CKzFile a(path.c_str());
     {
-        CKzFile b(a);
+        CKzFile b(a); // NOLINT(performance-unnecessary-copy-initialization): the copy is what is tested
         EXPECT_TRUE(b.Write("b"));
         CKzFile c;
         c = b;

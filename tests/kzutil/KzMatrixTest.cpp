@@ -18,8 +18,8 @@ Grid Resized(const Grid& grid, int x, int y)
 {
     if (x <= 0 || y <= 0) return {};
     Grid resized(x, std::vector<int>(y, 0));
-    for (int r = 0; r < std::min<int>(x, grid.size()); ++r)
-        for (int c = 0; c < std::min<int>(y, grid[r].size()); ++c) resized[r][c] = grid[r][c];
+    for (int r = 0; r < std::min(x, int(grid.size())); ++r)
+        for (int c = 0; c < std::min(y, int(grid[r].size())); ++c) resized[r][c] = grid[r][c];
     return resized;
 }
 
@@ -48,7 +48,7 @@ void ExpectSame(const CKzMatrix& matrix, const Grid& grid)
     ASSERT_EQ(matrix.CalculateAvarageOfCells(&average), x * y > 0);
     ASSERT_EQ(matrix.CalculateAvarageOfCells(&exact), x * y > 0);
     if (x * y > 0) {
-        EXPECT_EQ(average, sum / (x * y));
+        EXPECT_EQ(average, sum / (std::int64_t(x) * y));
         EXPECT_DOUBLE_EQ(exact, static_cast<double>(sum) / (x * y));
     }
     const int probe = x * y > 0 ? grid[0][0] : 0;

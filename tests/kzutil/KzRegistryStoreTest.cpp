@@ -51,6 +51,7 @@ TEST_F(KzRegistryStore, TwoProcessesWritingTheSameKeyLoseNothing)
 {
     constexpr int kWrites = 500;
     std::vector<pid_t> writers;
+    writers.reserve(2);
     for (int process = 0; process < 2; ++process) {
         writers.push_back(Spawn([process] {
             for (int i = 0; i < kWrites; ++i) {
@@ -164,7 +165,7 @@ TEST_F(KzRegistryStore, FileThatCannotBeReadIsNeverReplaced)
 
     const std::string machine = StoreFile("HKEY_LOCAL_MACHINE");
     testsupport::WriteFile(machine, std::string("REGEDIT4\n"));
-    fs::resize_file(machine, 65 * 1024 * 1024);
+    fs::resize_file(machine, std::uintmax_t(65) << 20);
     EXPECT_FALSE(CKzRegistry::SetValueInt("HKEY_LOCAL_MACHINE", "K", "n", 1));
     EXPECT_EQ(fs::file_size(machine), 65u * 1024 * 1024);
     EXPECT_FALSE(fs::exists(machine + ".damaged"));

@@ -51,7 +51,7 @@ private:
 class PrefetchTest : public BrowserTest {
 protected:
     FakeDecoder decoder;
-    Prefetcher prefetcher{decoder, 200 * 200 * 3};
+    Prefetcher prefetcher{decoder, std::uint64_t(200) * 200 * 3};
 
     void SetUp() override
     {

@@ -62,7 +62,7 @@ TEST(BitmapResource, DescribesTheShippedArtworkIn24Bits)
     EXPECT_EQ(bitmap.stride, 1560);
     EXPECT_FALSE(bitmap.topDown);
     EXPECT_EQ(bitmap.palette, nullptr);
-    EXPECT_EQ(bitmap.bits + 320 * 1560, file.data() + file.size());
+    EXPECT_EQ(bitmap.bits + std::ptrdiff_t(320) * 1560, file.data() + file.size());
 }
 
 TEST(BitmapResource, PaletteAndRowOrder)
@@ -142,7 +142,7 @@ TEST(SplashScreen, TakesTheArtworkAndLaysOutTheThreeLines)
     ASSERT_TRUE(screen.Paint(dc));
     for (int y : {0, 95, 319})
         for (int x : {0, 15, 400, 519}) {
-            const std::uint8_t* p = bitmap.bits + (319 - y) * bitmap.stride + 3 * x;
+            const std::uint8_t* p = bitmap.bits + std::ptrdiff_t(319 - y) * bitmap.stride + 3 * std::ptrdiff_t(x);
             EXPECT_EQ(dc.GetPixel(x, y), MakeColorRef(p[2], p[1], p[0])) << x << "," << y;
         }
     EXPECT_EQ(dc.GetPixel(520, 0), MakeColorRef(0, 0, 0));
