@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <sys/mman.h>
 
 RgbQuad RGBtoRGBQUAD(ColorRef colour)
@@ -45,9 +46,12 @@ std::uint8_t* AllocateCleared(std::size_t size)
 
 std::atomic<std::uint64_t> maxPixels{Picture::kDefaultMaxPixels};
 
+// Saturates: a file may claim tens of millions of dots per inch, which no int32 holds in metres.
 std::int32_t PelsPerMeter(std::int32_t dpi)
 {
-    return std::int32_t(std::floor(dpi * 39.37007874015748 + 0.5));
+    const double pels = std::floor(dpi * 39.37007874015748 + 0.5);
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    return std::int32_t(std::clamp(pels, -kMax, kMax));
 }
 
 } // namespace
