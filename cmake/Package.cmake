@@ -24,10 +24,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VISTREL_HOMEPAGE}")
 # Dependencies from the binaries; libKzutil.so is found in the package's own install folder.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${CMAKE_BINARY_DIR}/kzutil")
-# libtiff is loaded when needed rather than linked, so no binary names it: its Debian package
-# takes the name of its SONAME (libtiff.so.6: libtiff6).
+# libtiff and Cairo are loaded when needed rather than linked, so no binary names them: their
+# Debian packages take the names of their SONAMEs (libtiff.so.6: libtiff6, libcairo.so.2: libcairo2).
 string(REGEX REPLACE "\\.so\\.([0-9]+)$" "\\1" tiffPackage "${VISTREL_TIFF_SONAME}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "${tiffPackage}")
+string(REGEX REPLACE "\\.so\\.([0-9]+)$" "\\1" cairoPackage "${VISTREL_CAIRO_SONAME}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${tiffPackage}, ${cairoPackage}")
 # Metafile text is set in the metric-compatible stand-ins for Arial, Times New Roman and Courier New.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/resources/debian/conffiles")

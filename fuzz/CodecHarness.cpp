@@ -58,6 +58,10 @@ void FuzzImage(ImageFormat format, const std::uint8_t* data, std::size_t size)
     if (!entry || !entry->writable) return;
     const std::vector<std::uint8_t> before(picture.GetDib(), picture.GetDib() + picture.GetSize());
     MemoryStream out;
+    // Room up front: the stream grows in small steps, and under the sanitizer every step copies.
+    // The largest writer, a GIF mosaic with a colour table per tile, takes over 20 bytes a pixel
+    // when the picture is a few rows high.
+    out.Reserve(std::size_t(picture.GetWidth()) * picture.GetHeight() * 32 + 65536);
     const bool encoded = picture.Encode(out, entry->format);
     Require(std::memcmp(before.data(), picture.GetDib(), before.size()) == 0, "encoding leaves the picture unchanged");
     if (!encoded) return;

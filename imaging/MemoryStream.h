@@ -28,8 +28,10 @@ public:
     const std::uint8_t* GetBuffer() const { return buffer; }
     std::size_t GetCapacity() const { return capacity; }
 
-private:
+    // Room for `needed` bytes in one step, for a writer that knows roughly how much it writes.
     bool Reserve(std::size_t needed);
+
+private:
     bool PrepareWrite(std::size_t count);
 
     std::uint8_t* buffer = nullptr;

@@ -29,7 +29,7 @@ echo "$info"
 for expected in "Package: vistrel" "Version: $version" "Section: graphics"; do
   echo "$info" | grep -qx "$expected" || fail "control field \"$expected\" missing"
 done
-for library in libc6 libqt6widgets6 libjpeg62-turbo libpng16-16; do
+for library in libc6 libqt6widgets6 libjpeg62-turbo libpng16-16 libtiff6 libcairo2; do
   echo "$info" | grep -q "^Depends:.*\b$library\b" || fail "Depends lacks $library"
 done
 

@@ -1,15 +1,8 @@
 #include "TiffLibrary.h"
 
-#include <dlfcn.h>
+#include "LibrarySymbols.h"
 
 namespace {
-
-template <class Function>
-bool Find(void* library, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
 
 const TiffLibrary* Open()
 {
@@ -17,7 +10,7 @@ const TiffLibrary* Open()
     void* library = dlopen(VISTREL_TIFF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     if (!library) return nullptr;
     static TiffLibrary functions;
-#define VISTREL_FIND(name) Find(library, "TIFF" #name, functions.name)
+#define VISTREL_FIND(name) FindSymbol(library, "TIFF" #name, functions.name)
     const bool complete =
         VISTREL_FIND(OpenOptionsAlloc) && VISTREL_FIND(OpenOptionsFree) &&
         VISTREL_FIND(OpenOptionsSetMaxSingleMemAlloc) && VISTREL_FIND(OpenOptionsSetErrorHandlerExtR) &&

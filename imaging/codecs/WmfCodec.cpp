@@ -1,5 +1,6 @@
 #include "WmfCodec.h"
 
+#include "metafile/CairoLibrary.h"
 #include "metafile/CairoRenderer.h"
 #include "metafile/EmfReader.h"
 #include "metafile/GdiModel.h"
@@ -145,6 +146,7 @@ bool WmfCodec::Decode(ByteStream& in, std::int32_t width, std::int32_t height)
         }
         if (!FitsCeiling(w, h)) Fail("Create: image too large");
 
+        if (!CairoLibrary::Load()) Fail(CairoLibrary::Unavailable());
         CairoRenderer renderer{int(w), int(h)};
         if (!renderer.IsValid()) Fail("Can't allocate memory");
         GdiModel model(renderer);

@@ -1,6 +1,6 @@
 #include "CairoRenderer.h"
 
-#include <cairo.h>
+#include "CairoLibrary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +16,7 @@ constexpr double kOperationCost = 64;
 
 void SetColour(cairo_t* cr, ColorRef colour)
 {
-    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0);
+    Cairo().set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0);
 }
 
 cairo_operator_t Operator(PaintMode mode)
@@ -97,31 +97,31 @@ std::vector<double> DashPattern(std::uint32_t style, double width)
 
 cairo_surface_t* HatchSurface(const FillStyle& fill)
 {
-    cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
-    cairo_t* cr = cairo_create(tile);
+    cairo_surface_t* tile = Cairo().image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
+    cairo_t* cr = Cairo().create(tile);
     if (fill.opaqueBackground) {
         SetColour(cr, fill.background);
-        cairo_paint(cr);
+        Cairo().paint(cr);
     }
     SetColour(cr, fill.brush.colour);
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    cairo_set_line_width(cr, 1);
+    Cairo().set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    Cairo().set_line_width(cr, 1);
     const std::uint32_t hatch = fill.brush.hatch;
     if (hatch == 0 || hatch == 4) {
-        cairo_move_to(cr, 0, 3.5);
-        cairo_line_to(cr, 8, 3.5);
+        Cairo().move_to(cr, 0, 3.5);
+        Cairo().line_to(cr, 8, 3.5);
     }
     if (hatch == 1 || hatch == 4) {
-        cairo_move_to(cr, 3.5, 0);
-        cairo_line_to(cr, 3.5, 8);
+        Cairo().move_to(cr, 3.5, 0);
+        Cairo().line_to(cr, 3.5, 8);
     }
-    cairo_stroke(cr);
+    Cairo().stroke(cr);
     for (int i = 0; i < 8; ++i) {
-        if (hatch == 2 || hatch == 5) cairo_rectangle(cr, i, i, 1, 1);
-        if (hatch == 3 || hatch == 5) cairo_rectangle(cr, 7 - i, i, 1, 1);
+        if (hatch == 2 || hatch == 5) Cairo().rectangle(cr, i, i, 1, 1);
+        if (hatch == 3 || hatch == 5) Cairo().rectangle(cr, 7 - i, i, 1, 1);
     }
-    cairo_fill(cr);
-    cairo_destroy(cr);
+    Cairo().fill(cr);
+    Cairo().destroy(cr);
     return tile;
 }
 
@@ -130,14 +130,14 @@ cairo_surface_t* SurfaceOf(const Picture& picture)
 {
     const int w = picture.GetWidth();
     const int h = picture.GetHeight();
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
+    cairo_surface_t* image = Cairo().image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    if (Cairo().surface_status(image) != CAIRO_STATUS_SUCCESS) {
+        Cairo().surface_destroy(image);
         return nullptr;
     }
-    cairo_surface_flush(image);
-    std::uint8_t* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
+    Cairo().surface_flush(image);
+    std::uint8_t* data = Cairo().image_surface_get_data(image);
+    const int stride = Cairo().image_surface_get_stride(image);
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + std::size_t(y) * stride);
         for (int x = 0; x < w; ++x) {
@@ -145,7 +145,7 @@ cairo_surface_t* SurfaceOf(const Picture& picture)
             row[x] = std::uint32_t(c.red) << 16 | std::uint32_t(c.green) << 8 | c.blue;
         }
     }
-    cairo_surface_mark_dirty(image);
+    Cairo().surface_mark_dirty(image);
     return image;
 }
 
@@ -161,23 +161,24 @@ extern "C" const char* __lsan_default_suppressions() // NOLINT(bugprone-reserved
 CairoRenderer::CairoRenderer(int pixelsWide, int pixelsHigh)
     : width(pixelsWide), height(pixelsHigh), budget(kPixelBudget)
 {
-    surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return;
-    cr = cairo_create(surface);
-    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-        cairo_destroy(cr);
+    if (!CairoLibrary::Load()) return;
+    surface = Cairo().image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (Cairo().surface_status(surface) != CAIRO_STATUS_SUCCESS) return;
+    cr = Cairo().create(surface);
+    if (Cairo().status(cr) != CAIRO_STATUS_SUCCESS) {
+        Cairo().destroy(cr);
         cr = nullptr;
         return;
     }
     // The screen's window colour behind the drawing.
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
+    Cairo().set_source_rgb(cr, 1, 1, 1);
+    Cairo().paint(cr);
 }
 
 CairoRenderer::~CairoRenderer()
 {
-    if (cr) cairo_destroy(cr);
-    cairo_surface_destroy(surface);
+    if (cr) Cairo().destroy(cr);
+    if (surface) Cairo().surface_destroy(surface);
 }
 
 void CairoRenderer::SetClip(const std::vector<ClipShape>& shapes, std::uint64_t version)
@@ -201,20 +202,20 @@ void CairoRenderer::AddPath(const GdiPath& path)
     for (const GdiPath::Op op : path.ops) {
         switch (op) {
         case GdiPath::Op::Move:
-            cairo_move_to(cr, path.points[point].x, path.points[point].y);
+            Cairo().move_to(cr, path.points[point].x, path.points[point].y);
             ++point;
             break;
         case GdiPath::Op::Line:
-            cairo_line_to(cr, path.points[point].x, path.points[point].y);
+            Cairo().line_to(cr, path.points[point].x, path.points[point].y);
             ++point;
             break;
         case GdiPath::Op::Curve:
-            cairo_curve_to(cr, path.points[point].x, path.points[point].y, path.points[point + 1].x,
+            Cairo().curve_to(cr, path.points[point].x, path.points[point].y, path.points[point + 1].x,
                            path.points[point + 1].y, path.points[point + 2].x, path.points[point + 2].y);
             point += 3;
             break;
         case GdiPath::Op::Close:
-            cairo_close_path(cr);
+            Cairo().close_path(cr);
             break;
         }
     }
@@ -224,34 +225,34 @@ void CairoRenderer::BeginOperation(PaintMode mode)
 {
     // The clip stays applied between operations: Cairo keeps what it derived from it.
     if (!clipApplied) {
-        cairo_reset_clip(cr);
+        Cairo().reset_clip(cr);
         ApplyClip();
         clipApplied = true;
     }
-    cairo_save(cr);
-    cairo_set_operator(cr, Operator(mode));
+    Cairo().save(cr);
+    Cairo().set_operator(cr, Operator(mode));
 }
 
 void CairoRenderer::ApplyClip()
 {
     for (const ClipShape& shape : clip) {
-        cairo_new_path(cr);
+        Cairo().new_path(cr);
         if (shape.exclude) {
-            cairo_rectangle(cr, -1, -1, width + 2.0, height + 2.0);
-            cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+            Cairo().rectangle(cr, -1, -1, width + 2.0, height + 2.0);
+            Cairo().set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         } else {
-            cairo_set_fill_rule(cr, shape.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+            Cairo().set_fill_rule(cr, shape.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
         }
         AddPath(shape.path);
-        cairo_clip(cr);
+        Cairo().clip(cr);
     }
-    cairo_new_path(cr);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    Cairo().new_path(cr);
+    Cairo().set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
 }
 
 void CairoRenderer::EndOperation()
 {
-    cairo_restore(cr);
+    Cairo().restore(cr);
 }
 
 namespace {
@@ -272,22 +273,22 @@ void CairoRenderer::Fill(const GdiPath& path, const FillStyle& fill, PaintMode m
     const double patternPixels = pattern ? double(pattern->GetWidth()) * pattern->GetHeight() : 0;
     if (!Afford(VisibleArea(Bounds(path), width, height) + double(path.points.size()) + patternPixels)) return;
     BeginOperation(mode);
-    cairo_set_fill_rule(cr, fill.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    Cairo().set_fill_rule(cr, fill.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     cairo_surface_t* tile = nullptr;
     if (fill.brush.kind == GdiBrush::Kind::Hatched) tile = HatchSurface(fill);
     else if (pattern) tile = SurfaceOf(*pattern);
     if (tile) {
-        cairo_pattern_t* repeated = cairo_pattern_create_for_surface(tile);
-        cairo_pattern_set_extend(repeated, CAIRO_EXTEND_REPEAT);
-        cairo_pattern_set_filter(repeated, CAIRO_FILTER_NEAREST);
-        cairo_set_source(cr, repeated);
-        cairo_pattern_destroy(repeated);
-        cairo_surface_destroy(tile);
+        cairo_pattern_t* repeated = Cairo().pattern_create_for_surface(tile);
+        Cairo().pattern_set_extend(repeated, CAIRO_EXTEND_REPEAT);
+        Cairo().pattern_set_filter(repeated, CAIRO_FILTER_NEAREST);
+        Cairo().set_source(cr, repeated);
+        Cairo().pattern_destroy(repeated);
+        Cairo().surface_destroy(tile);
     } else {
         SetColour(cr, fill.brush.colour);
     }
     AddPath(path);
-    cairo_fill(cr);
+    Cairo().fill(cr);
     EndOperation();
 }
 
@@ -299,14 +300,14 @@ void CairoRenderer::Stroke(const GdiPath& path, const StrokeStyle& stroke, Paint
     const Box wide{box.left - lineWidth, box.top - lineWidth, box.right + lineWidth, box.bottom + lineWidth};
     if (!Afford(VisibleArea(wide, width, height) + double(path.points.size()))) return;
     BeginOperation(mode);
-    cairo_set_line_width(cr, lineWidth);
+    Cairo().set_line_width(cr, lineWidth);
     const std::uint32_t cap = stroke.style & kPenEndCapMask;
     const std::uint32_t join = stroke.style & kPenJoinMask;
-    cairo_set_line_cap(cr, cap == kPenEndSquare ? CAIRO_LINE_CAP_SQUARE : cap == kPenEndFlat ? CAIRO_LINE_CAP_BUTT
+    Cairo().set_line_cap(cr, cap == kPenEndSquare ? CAIRO_LINE_CAP_SQUARE : cap == kPenEndFlat ? CAIRO_LINE_CAP_BUTT
                                                                                              : CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(cr, join == kPenJoinBevel ? CAIRO_LINE_JOIN_BEVEL : join == kPenJoinMiter ? CAIRO_LINE_JOIN_MITER
+    Cairo().set_line_join(cr, join == kPenJoinBevel ? CAIRO_LINE_JOIN_BEVEL : join == kPenJoinMiter ? CAIRO_LINE_JOIN_MITER
                                                                                                  : CAIRO_LINE_JOIN_ROUND);
-    cairo_set_miter_limit(cr, std::clamp(stroke.miterLimit, 1.0, 100.0));
+    Cairo().set_miter_limit(cr, std::clamp(stroke.miterLimit, 1.0, 100.0));
     // Dashing a line much longer than the picture costs time for dashes nobody sees: such lines
     // are drawn solid.
     const std::vector<double> dashes = DashPattern(stroke.style, lineWidth);
@@ -323,12 +324,12 @@ void CairoRenderer::Stroke(const GdiPath& path, const StrokeStyle& stroke, Paint
     if (dashed && stroke.opaqueGaps) {
         SetColour(cr, stroke.background);
         AddPath(*drawn);
-        cairo_stroke(cr);
+        Cairo().stroke(cr);
     }
-    if (dashed) cairo_set_dash(cr, dashes.data(), int(dashes.size()), 0);
+    if (dashed) Cairo().set_dash(cr, dashes.data(), int(dashes.size()), 0);
     SetColour(cr, stroke.colour);
     AddPath(*drawn);
-    cairo_stroke(cr);
+    Cairo().stroke(cr);
     EndOperation();
 }
 
@@ -352,32 +353,32 @@ double CairoRenderer::Text(const TextRun& run)
     if (!Afford(size * size * double(run.utf8.size()))) return 0;
     BeginOperation(PaintMode::Copy);
     const char* family = Family(run.font);
-    cairo_select_font_face(cr, family, run.font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+    Cairo().select_font_face(cr, family, run.font.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                            run.font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     if (run.cellHeight) {
         // The size asked for is ascent plus descent; the face tells what em that is.
-        cairo_set_font_size(cr, size);
+        Cairo().set_font_size(cr, size);
         cairo_font_extents_t cell;
-        cairo_font_extents(cr, &cell);
+        Cairo().font_extents(cr, &cell);
         if (cell.ascent + cell.descent > 0) size = size * size / (cell.ascent + cell.descent);
     }
     const double stretch = run.averageWidth > 0 ? run.averageWidth / (AverageWidth(family) * size) : run.widthScale;
     cairo_matrix_t fontMatrix;
-    cairo_matrix_init_scale(&fontMatrix, size * std::clamp(stretch, 0.05, 20.0), size);
-    cairo_set_font_matrix(cr, &fontMatrix);
-    cairo_translate(cr, run.origin.x, run.origin.y);
-    cairo_rotate(cr, run.angle);
+    Cairo().matrix_init_scale(&fontMatrix, size * std::clamp(stretch, 0.05, 20.0), size);
+    Cairo().set_font_matrix(cr, &fontMatrix);
+    Cairo().translate(cr, run.origin.x, run.origin.y);
+    Cairo().rotate(cr, run.angle);
 
     double total = 0;
     if (run.advances.empty()) {
         cairo_text_extents_t extents;
-        cairo_text_extents(cr, run.utf8.c_str(), &extents);
+        Cairo().text_extents(cr, run.utf8.c_str(), &extents);
         total = extents.x_advance;
     } else {
         for (double advance : run.advances) total += advance;
     }
     cairo_font_extents_t font;
-    cairo_font_extents(cr, &font);
+    Cairo().font_extents(cr, &font);
     double x = 0;
     if ((run.align & kAlignHorizontalMask) == kAlignCenter) x = -total / 2;
     else if ((run.align & kAlignHorizontalMask) == kAlignRight) x = -total;
@@ -387,29 +388,29 @@ double CairoRenderer::Text(const TextRun& run)
 
     if (run.opaque) {
         SetColour(cr, run.background);
-        cairo_rectangle(cr, x, y - font.ascent, total, font.ascent + font.descent);
-        cairo_fill(cr);
+        Cairo().rectangle(cr, x, y - font.ascent, total, font.ascent + font.descent);
+        Cairo().fill(cr);
     }
     SetColour(cr, run.colour);
     if (run.advances.empty()) {
-        cairo_move_to(cr, x, y);
-        cairo_show_text(cr, run.utf8.c_str());
+        Cairo().move_to(cr, x, y);
+        Cairo().show_text(cr, run.utf8.c_str());
     } else {
         double pen = x;
         std::size_t index = 0;
         for (std::size_t i = 0; i < run.utf8.size(); ++index) {
             const std::size_t next = NextCharacter(run.utf8, i);
             const std::string character = run.utf8.substr(i, next - i);
-            cairo_move_to(cr, pen, y);
-            cairo_show_text(cr, character.c_str());
+            Cairo().move_to(cr, pen, y);
+            Cairo().show_text(cr, character.c_str());
             if (index < run.advances.size()) pen += run.advances[index];
             i = next;
         }
     }
     const double thickness = std::max(1.0, size / 14);
-    if (run.font.underline) cairo_rectangle(cr, x, y + thickness, total, thickness);
-    if (run.font.strikeOut) cairo_rectangle(cr, x, y - font.ascent / 3, total, thickness);
-    cairo_fill(cr);
+    if (run.font.underline) Cairo().rectangle(cr, x, y + thickness, total, thickness);
+    if (run.font.strikeOut) Cairo().rectangle(cr, x, y - font.ascent / 3, total, thickness);
+    Cairo().fill(cr);
     EndOperation();
     return total;
 }
@@ -427,23 +428,23 @@ void CairoRenderer::Image(const Picture& picture, double srcX, double srcY, doub
     if (!Afford(VisibleArea(Bounds(outline), width, height) + double(picture.GetWidth()) * picture.GetHeight())) return;
     // Source pixel (u, v) lands at origin + (u - srcX) / srcWidth * across + (v - srcY) / srcHeight * down.
     cairo_matrix_t toOutput;
-    cairo_matrix_init(&toOutput, across.x / srcWidth, across.y / srcWidth, down.x / srcHeight, down.y / srcHeight,
+    Cairo().matrix_init(&toOutput, across.x / srcWidth, across.y / srcWidth, down.x / srcHeight, down.y / srcHeight,
                       origin.x, origin.y);
-    cairo_matrix_translate(&toOutput, -srcX, -srcY);
+    Cairo().matrix_translate(&toOutput, -srcX, -srcY);
     cairo_matrix_t toSource = toOutput;
-    if (cairo_matrix_invert(&toSource) != CAIRO_STATUS_SUCCESS) return;
+    if (Cairo().matrix_invert(&toSource) != CAIRO_STATUS_SUCCESS) return;
     cairo_surface_t* image = SurfaceOf(picture);
     if (!image) return;
     BeginOperation(mode);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
-    cairo_pattern_set_matrix(pattern, &toSource);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(pattern, smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
-    cairo_set_source(cr, pattern);
+    cairo_pattern_t* pattern = Cairo().pattern_create_for_surface(image);
+    Cairo().pattern_set_matrix(pattern, &toSource);
+    Cairo().pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    Cairo().pattern_set_filter(pattern, smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
+    Cairo().set_source(cr, pattern);
     AddPath(outline);
-    cairo_fill(cr);
-    cairo_pattern_destroy(pattern);
-    cairo_surface_destroy(image);
+    Cairo().fill(cr);
+    Cairo().pattern_destroy(pattern);
+    Cairo().surface_destroy(image);
     EndOperation();
 }
 
@@ -451,9 +452,9 @@ bool CairoRenderer::CopyTo(Picture& picture) const
 {
     if (!cr) return false;
     if (!picture.Create(width, height, 24, ImageFormat::Wmf)) return false;
-    cairo_surface_flush(surface);
-    const std::uint8_t* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
+    Cairo().surface_flush(surface);
+    const std::uint8_t* data = Cairo().image_surface_get_data(surface);
+    const int stride = Cairo().image_surface_get_stride(surface);
     std::uint8_t* bits = picture.GetBits();
     const std::uint32_t rowStride = picture.GetEffWidth();
     for (int y = 0; y < height; ++y) {
