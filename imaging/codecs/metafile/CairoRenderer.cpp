@@ -16,7 +16,8 @@ constexpr double kOperationCost = 64;
 
 void SetColour(cairo_t* cr, ColorRef colour)
 {
-    Cairo().set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0);
+    Cairo().set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                           ((colour >> 16) & 0xFF) / 255.0);
 }
 
 cairo_operator_t Operator(PaintMode mode)
@@ -305,8 +306,9 @@ void CairoRenderer::Stroke(const GdiPath& path, const StrokeStyle& stroke, Paint
     const std::uint32_t join = stroke.style & kPenJoinMask;
     Cairo().set_line_cap(cr, cap == kPenEndSquare ? CAIRO_LINE_CAP_SQUARE : cap == kPenEndFlat ? CAIRO_LINE_CAP_BUTT
                                                                                              : CAIRO_LINE_CAP_ROUND);
-    Cairo().set_line_join(cr, join == kPenJoinBevel ? CAIRO_LINE_JOIN_BEVEL : join == kPenJoinMiter ? CAIRO_LINE_JOIN_MITER
-                                                                                                 : CAIRO_LINE_JOIN_ROUND);
+    Cairo().set_line_join(cr, join == kPenJoinBevel   ? CAIRO_LINE_JOIN_BEVEL
+                              : join == kPenJoinMiter ? CAIRO_LINE_JOIN_MITER
+                                                      : CAIRO_LINE_JOIN_ROUND);
     Cairo().set_miter_limit(cr, std::clamp(stroke.miterLimit, 1.0, 100.0));
     // Dashing a line much longer than the picture costs time for dashes nobody sees: such lines
     // are drawn solid.
