@@ -24,6 +24,7 @@ struct CairoLibrary {
     // What a codec reports when Load fails.
     static const char* Unavailable();
 
+// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument is a member's name
 #define VISTREL_CAIRO_MEMBER(name) decltype(&cairo_##name) name;
     VISTREL_CAIRO_FUNCTIONS(VISTREL_CAIRO_MEMBER)
 #undef VISTREL_CAIRO_MEMBER
