@@ -6,7 +6,7 @@ namespace {
 
 const CairoLibrary* Open()
 {
-    // By the SONAME the build linked against, so that the header matches the library.
+    // By the SONAME of the library whose header the build used, so that the two match.
     void* library = dlopen(VISTREL_CAIRO_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     if (!library) return nullptr;
     static CairoLibrary functions;
