@@ -2,38 +2,23 @@
 
 #include "LibrarySymbols.h"
 
-namespace {
-
-const TiffLibrary* Open()
-{
-    // By the SONAME the build linked against, so that the headers match the library.
-    void* library = dlopen(VISTREL_TIFF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
-    static TiffLibrary functions;
-#define VISTREL_FIND(name) FindSymbol(library, "TIFF" #name, functions.name)
-    const bool complete =
-        VISTREL_FIND(OpenOptionsAlloc) && VISTREL_FIND(OpenOptionsFree) &&
-        VISTREL_FIND(OpenOptionsSetMaxSingleMemAlloc) && VISTREL_FIND(OpenOptionsSetErrorHandlerExtR) &&
-        VISTREL_FIND(OpenOptionsSetWarningHandlerExtR) && VISTREL_FIND(ClientOpenExt) && VISTREL_FIND(Close) &&
-        VISTREL_FIND(NumberOfDirectories) && VISTREL_FIND(SetDirectory) && VISTREL_FIND(GetField) &&
-        VISTREL_FIND(GetFieldDefaulted) && VISTREL_FIND(SetField) && VISTREL_FIND(IsTiled) &&
-        VISTREL_FIND(RGBAImageOK) && VISTREL_FIND(RGBAImageBegin) && VISTREL_FIND(RGBAImageGet) &&
-        VISTREL_FIND(RGBAImageEnd) && VISTREL_FIND(ScanlineSize64) && VISTREL_FIND(TileSize64) &&
-        VISTREL_FIND(TileRowSize64) && VISTREL_FIND(ReadScanline) && VISTREL_FIND(ReadTile) &&
-        VISTREL_FIND(DefaultStripSize) && VISTREL_FIND(WriteScanline) && VISTREL_FIND(WriteDirectory);
-#undef VISTREL_FIND
-    if (!complete) {
-        dlclose(library);
-        return nullptr;
-    }
-    return &functions;
-}
-
-} // namespace
-
 const TiffLibrary* TiffLibrary::Load()
 {
-    static const TiffLibrary* const loaded = Open();
+    // By the SONAME of the library whose headers the build used, so that the two match.
+    static const TiffLibrary* const loaded =
+        OpenFunctionTable<TiffLibrary>(VISTREL_TIFF_LIBRARY, [](void* library, TiffLibrary& functions) {
+#define VISTREL_FIND(name) FindSymbol(library, "TIFF" #name, functions.name)
+            return VISTREL_FIND(OpenOptionsAlloc) && VISTREL_FIND(OpenOptionsFree) &&
+                   VISTREL_FIND(OpenOptionsSetMaxSingleMemAlloc) && VISTREL_FIND(OpenOptionsSetErrorHandlerExtR) &&
+                   VISTREL_FIND(OpenOptionsSetWarningHandlerExtR) && VISTREL_FIND(ClientOpenExt) && VISTREL_FIND(Close) &&
+                   VISTREL_FIND(NumberOfDirectories) && VISTREL_FIND(SetDirectory) && VISTREL_FIND(GetField) &&
+                   VISTREL_FIND(GetFieldDefaulted) && VISTREL_FIND(SetField) && VISTREL_FIND(IsTiled) &&
+                   VISTREL_FIND(RGBAImageOK) && VISTREL_FIND(RGBAImageBegin) && VISTREL_FIND(RGBAImageGet) &&
+                   VISTREL_FIND(RGBAImageEnd) && VISTREL_FIND(ScanlineSize64) && VISTREL_FIND(TileSize64) &&
+                   VISTREL_FIND(TileRowSize64) && VISTREL_FIND(ReadScanline) && VISTREL_FIND(ReadTile) &&
+                   VISTREL_FIND(DefaultStripSize) && VISTREL_FIND(WriteScanline) && VISTREL_FIND(WriteDirectory);
+#undef VISTREL_FIND
+        });
     return loaded;
 }
 
