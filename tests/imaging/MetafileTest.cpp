@@ -70,6 +70,25 @@ EmfBuilder& EmfRedBrushNullPen(EmfBuilder& emf)
     return emf.Record(39, {1, 0, kRed, 0}).Record(37, {1}).Record(37, {0x80000008});
 }
 
+// The face part of a font record: no italic, underline or strike-out, then "Arial".
+std::vector<std::uint8_t> ArialFace()
+{
+    std::vector<std::uint8_t> face(8, 0);
+    for (char c : std::string("Arial")) face.push_back(std::uint8_t(c));
+    face.resize(8 + 32, 0);
+    return face;
+}
+
+// The tail of a text record: the characters, then where they go.
+std::vector<std::uint8_t> TextAt(const std::string& text, int x, int y)
+{
+    std::vector<std::uint8_t> tail(text.begin(), text.end());
+    if (tail.size() % 2) tail.push_back(0);
+    Put16(tail, std::uint32_t(y));
+    Put16(tail, std::uint32_t(x));
+    return tail;
+}
+
 int DarkPixels(const Picture& picture, int left, int top, int right, int bottom)
 {
     int dark = 0;
@@ -284,18 +303,37 @@ TEST(Metafile, PenWidthsAreLogicalUnitsAndZeroIsOnePixel)
 
 TEST(Metafile, TextIsDrawnWhereTheRecordPutsIt)
 {
-    std::vector<std::uint8_t> font = {0, 0, 0, 0, 0, 0, 0, 0};
-    for (char c : std::string("Arial")) font.push_back(std::uint8_t(c));
-    font.resize(8 + 32, 0);
-    std::vector<std::uint8_t> text = {'H', 'H'};
-    Put16(text, 100); // y
-    Put16(text, 100); // x
     WmfBuilder records;
-    records.Record(0x02FB, {-400, 0, 0, 0, 700}, font).Record(0x012D, {0}).Record(0x0521, {2}, text);
+    records.Record(0x02FB, {-400, 0, 0, 0, 700}, ArialFace()).Record(0x012D, {0}).Record(0x0521, {2}, TextAt("HH", 100, 100));
     const auto decoded = Decode(Wmf96x48(records));
     ASSERT_TRUE(decoded->ok);
     EXPECT_GT(DarkPixels(decoded->picture, 6, 6, 48, 40), 60);
     EXPECT_EQ(0, DarkPixels(decoded->picture, 56, 0, 96, 48));
+}
+
+TEST(Metafile, LargeTextIsDrawnLikeSmallText)
+{
+    // Sizes in pixels, at one unit a pixel. Ems past 256 pixels are filled as outlines, smaller
+    // ones drawn as glyph images: either way the ink grows with the square of the em.
+    const auto ink = [](int em) {
+        WmfBuilder records;
+        records.Record(0x02FB, {-em, 0, 0, 0, 700}, ArialFace()).Record(0x012D, {0}).Record(0x0521, {2}, TextAt("HH", 0, 0));
+        const auto decoded = Decode(records.Build(0, 0, 800, 400, 96));
+        return decoded->ok ? DarkPixels(decoded->picture, 0, 0, 800, 400) : 0;
+    };
+    const double small = ink(250);
+    ASSERT_GT(small, 10000);
+    EXPECT_NEAR(ink(300) / small, 1.44, 0.05);
+
+    // An em wider than the rasteriser takes is narrowed: the text and what follows are drawn.
+    WmfBuilder records;
+    records.Record(0x02FB, {-4096, 32767, 0, 0, 400}, ArialFace()).Record(0x012D, {0});
+    records.Record(0x0521, {1}, TextAt("H", 0, -1500));
+    RedBrushNullPen(records).Record(0x041B, {100, 2100, 0, 2000}); // rectangle, right end
+    const auto decoded = Decode(records.Build(0, 0, 2100, 100, 96));
+    ASSERT_TRUE(decoded->ok);
+    EXPECT_GT(DarkPixels(decoded->picture, 0, 0, 2000, 100), 1000);
+    EXPECT_TRUE(PixelIs(decoded->picture, 2050, 50, kRed));
 }
 
 TEST(Metafile, TextIsReadInTheFontsCharacterSet)

@@ -16,7 +16,7 @@
     X(set_font_size) X(set_line_cap) X(set_line_join) X(set_line_width) X(set_miter_limit) \
     X(set_operator) X(set_source) X(set_source_rgb) X(show_text) X(status) X(stroke) \
     X(surface_destroy) X(surface_flush) X(surface_mark_dirty) X(surface_status) X(text_extents) \
-    X(translate)
+    X(text_path) X(translate)
 
 struct CairoLibrary {
     // Loads Cairo once; null when it cannot be loaded or lacks one of its functions.

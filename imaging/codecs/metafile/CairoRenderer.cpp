@@ -350,8 +350,10 @@ std::size_t NextCharacter(const std::string& text, std::size_t i)
 double CairoRenderer::Text(const TextRun& run)
 {
     if (run.utf8.empty() || !(run.size > 0.1)) return 0;
-    // Glyphs are rasterised whole: their size is held to what the picture can show.
-    double size = std::min({run.size, 2.0 * std::max(width, height), 4096.0});
+    // Glyphs are rasterised whole: their size is held to what the picture can show, both ways. FreeType
+    // also refuses more than 65535 pixels an em, and Cairo then loses the glyph table it made for the font.
+    constexpr double kLargestEm = 4096;
+    double size = std::min({run.size, 2.0 * std::max(width, height), kLargestEm});
     if (!Afford(size * size * double(run.utf8.size()))) return 0;
     BeginOperation(PaintMode::Copy);
     const char* family = Family(run.font);
@@ -362,12 +364,21 @@ double CairoRenderer::Text(const TextRun& run)
         Cairo().set_font_size(cr, size);
         cairo_font_extents_t cell;
         Cairo().font_extents(cr, &cell);
-        if (cell.ascent + cell.descent > 0) size = size * size / (cell.ascent + cell.descent);
+        if (cell.ascent + cell.descent > 0) size = std::min(size * size / (cell.ascent + cell.descent), kLargestEm);
     }
     const double stretch = run.averageWidth > 0 ? run.averageWidth / (AverageWidth(family) * size) : run.widthScale;
     cairo_matrix_t fontMatrix;
-    Cairo().matrix_init_scale(&fontMatrix, size * std::clamp(stretch, 0.05, 20.0), size);
+    const double across = std::min(size * std::clamp(stretch, 0.05, 20.0), kLargestEm);
+    Cairo().matrix_init_scale(&fontMatrix, across, size);
     Cairo().set_font_matrix(cr, &fontMatrix);
+    // Large glyphs are filled as outlines: as images they would stay in Cairo's glyph cache for the
+    // life of the process, up to 16 MB each.
+    const bool outlined = std::max(across, size) > 256;
+    if (outlined) Cairo().set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    const auto show = [&](const char* utf8) {
+        if (outlined) Cairo().text_path(cr, utf8);
+        else Cairo().show_text(cr, utf8);
+    };
     Cairo().translate(cr, run.origin.x, run.origin.y);
     Cairo().rotate(cr, run.angle);
 
@@ -396,7 +407,7 @@ double CairoRenderer::Text(const TextRun& run)
     SetColour(cr, run.colour);
     if (run.advances.empty()) {
         Cairo().move_to(cr, x, y);
-        Cairo().show_text(cr, run.utf8.c_str());
+        show(run.utf8.c_str());
     } else {
         double pen = x;
         std::size_t index = 0;
@@ -404,7 +415,7 @@ double CairoRenderer::Text(const TextRun& run)
             const std::size_t next = NextCharacter(run.utf8, i);
             const std::string character = run.utf8.substr(i, next - i);
             Cairo().move_to(cr, pen, y);
-            Cairo().show_text(cr, character.c_str());
+            show(character.c_str());
             if (index < run.advances.size()) pen += run.advances[index];
             i = next;
         }
