@@ -359,7 +359,8 @@ TEST(Metafile, TextIsReadInTheFontsCharacterSet)
         const char* utf8;
     } wide[] = {
         {{'A', 0xD83D, 0xDE00}, 0, "A\U0001F600"},
-        {{0xDE00, 'b'}, 0, " b"},
+        {{0xDE00, 'b', 0xD83D, 'c', 0xD83D}, 0, " b c "},
+        {{'a', 0xFFFF, 0xFDD0, 0xD83F, 0xDFFE, 'b'}, 0, "a   b"},
         {{0xF061, 'b'}, 2, "\u03B1\u03B2"},
     };
     for (const auto& c : wide) {

@@ -104,9 +104,12 @@ std::uint32_t FromSymbol(std::uint32_t byte)
 }
 
 // Control characters become spaces so that every character keeps its place among the advances.
+// So do noncharacters: Cairo refuses text holding one and then draws nothing more of the file.
 std::uint32_t Printable(std::uint32_t code)
 {
-    return code < 0x20 || (code >= 0x7F && code < 0xA0) ? 0x20 : code;
+    const bool control = code < 0x20 || (code >= 0x7F && code < 0xA0);
+    const bool nonCharacter = (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
+    return control || nonCharacter ? 0x20 : code;
 }
 
 } // namespace
@@ -195,9 +198,8 @@ std::string Utf16ToUtf8(RecordView bytes, std::size_t count, std::uint8_t charse
                 code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                 ++i;
             }
-        } else if (code >= 0xD800 && code < 0xE000) {
-            code = 0x20;
         }
+        if (code >= 0xD800 && code < 0xE000) code = 0x20; // a surrogate left without its pair
         // Symbol fonts store their characters in the private area at F020..F0FF, or as bytes.
         if (charset == kSymbolCharset && (code < 0x100 || (code >= 0xF020 && code <= 0xF0FF))) code = FromSymbol(code & 0xFF);
         AppendUtf8(out, Printable(code));
