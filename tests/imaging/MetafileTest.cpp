@@ -70,11 +70,11 @@ EmfBuilder& EmfRedBrushNullPen(EmfBuilder& emf)
     return emf.Record(39, {1, 0, kRed, 0}).Record(37, {1}).Record(37, {0x80000008});
 }
 
-// The face part of a font record: no italic, underline or strike-out, then "Arial".
-std::vector<std::uint8_t> ArialFace()
+// The face part of a font record: no italic, underline or strike-out, then the name.
+std::vector<std::uint8_t> ArialFace(const std::string& name = "Arial")
 {
     std::vector<std::uint8_t> face(8, 0);
-    for (char c : std::string("Arial")) face.push_back(std::uint8_t(c));
+    for (char c : name) face.push_back(std::uint8_t(c));
     face.resize(8 + 32, 0);
     return face;
 }
@@ -311,7 +311,7 @@ TEST(Metafile, TextIsDrawnWhereTheRecordPutsIt)
     EXPECT_EQ(0, DarkPixels(decoded->picture, 56, 0, 96, 48));
 }
 
-TEST(Metafile, LargeTextIsDrawnLikeSmallText)
+TEST(Metafile, LargeTextAndOddFontsAreDrawn)
 {
     // Sizes in pixels, at one unit a pixel. Ems past 256 pixels are filled as outlines, smaller
     // ones drawn as glyph images: either way the ink grows with the square of the em.
@@ -325,15 +325,22 @@ TEST(Metafile, LargeTextIsDrawnLikeSmallText)
     ASSERT_GT(small, 10000);
     EXPECT_NEAR(ink(300) / small, 1.44, 0.05);
 
-    // An em wider than the rasteriser takes is narrowed: the text and what follows are drawn.
-    WmfBuilder records;
-    records.Record(0x02FB, {-4096, 32767, 0, 0, 400}, ArialFace()).Record(0x012D, {0});
-    records.Record(0x0521, {1}, TextAt("H", 0, -1500));
-    RedBrushNullPen(records).Record(0x041B, {100, 2100, 0, 2000}); // rectangle, right end
-    const auto decoded = Decode(records.Build(0, 0, 2100, 100, 96));
-    ASSERT_TRUE(decoded->ok);
-    EXPECT_GT(DarkPixels(decoded->picture, 0, 0, 2000, 100), 1000);
-    EXPECT_TRUE(PixelIs(decoded->picture, 2050, 50, kRed));
+    // Fonts Cairo would refuse, and with it all later drawing: an em wider than the rasteriser
+    // takes is narrowed, a face name that is not UTF-8 is made ASCII.
+    const struct {
+        int height, width;
+        std::string face;
+    } refused[] = {{-4096, 32767, "Arial"}, {-400, 0, "Arial\xFF\xFE"}};
+    for (const auto& font : refused) {
+        WmfBuilder records;
+        records.Record(0x02FB, {font.height, font.width, 0, 0, 400}, ArialFace(font.face)).Record(0x012D, {0});
+        records.Record(0x0521, {1}, TextAt("H", 0, font.height < -2000 ? -1500 : 0));
+        RedBrushNullPen(records).Record(0x041B, {100, 2100, 0, 2000}); // rectangle, right end
+        const auto decoded = Decode(records.Build(0, 0, 2100, 100, 96));
+        ASSERT_TRUE(decoded->ok);
+        EXPECT_GT(DarkPixels(decoded->picture, 0, 0, 2000, 100), 100) << font.face;
+        EXPECT_TRUE(PixelIs(decoded->picture, 2050, 50, kRed)) << font.face;
+    }
 }
 
 TEST(Metafile, TextIsReadInTheFontsCharacterSet)

@@ -226,7 +226,8 @@ void WmfReader::CreateObject(std::uint16_t function, RecordView r)
             font.strikeOut = r.U8(18);
             font.charset = r.U8(19);
             font.pitchAndFamily = r.U8(23);
-            for (std::size_t i = 24; i < 24 + 32 && r.U8(i); ++i) font.face += char(r.U8(i));
+            // Face names go to Cairo, which takes UTF-8 only: as in enhanced metafiles, ASCII is kept.
+            for (std::size_t i = 24; i < 24 + 32 && r.U8(i); ++i) font.face += r.U8(i) < 0x80 ? char(r.U8(i)) : '?';
         }
         model.AddObject(font);
         return;
