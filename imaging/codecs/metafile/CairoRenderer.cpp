@@ -350,8 +350,8 @@ std::size_t NextCharacter(const std::string& text, std::size_t i)
 double CairoRenderer::Text(const TextRun& run)
 {
     if (run.utf8.empty() || !(run.size > 0.1)) return 0;
-    // Glyphs are rasterised whole: their size is held to what the picture can show, both ways. FreeType
-    // also refuses more than 65535 pixels an em, and Cairo then loses the glyph table it made for the font.
+    // The em is held to what the picture can show, both ways. FreeType refuses more than 65535 pixels
+    // an em, and Cairo then draws nothing more and loses the glyph table it made for the font.
     constexpr double kLargestEm = 4096;
     double size = std::min({run.size, 2.0 * std::max(width, height), kLargestEm});
     if (!Afford(size * size * double(run.utf8.size()))) return 0;
