@@ -70,8 +70,8 @@ EmfBuilder& EmfRedBrushNullPen(EmfBuilder& emf)
     return emf.Record(39, {1, 0, kRed, 0}).Record(37, {1}).Record(37, {0x80000008});
 }
 
-// The face part of a font record: no italic, underline or strike-out, then the name.
-std::vector<std::uint8_t> ArialFace(const std::string& name = "Arial")
+// The tail of a font record: no italic, underline or strike-out, then the face name.
+std::vector<std::uint8_t> FontTail(const std::string& name = "Arial")
 {
     std::vector<std::uint8_t> face(8, 0);
     for (char c : name) face.push_back(std::uint8_t(c));
@@ -304,7 +304,7 @@ TEST(Metafile, PenWidthsAreLogicalUnitsAndZeroIsOnePixel)
 TEST(Metafile, TextIsDrawnWhereTheRecordPutsIt)
 {
     WmfBuilder records;
-    records.Record(0x02FB, {-400, 0, 0, 0, 700}, ArialFace()).Record(0x012D, {0}).Record(0x0521, {2}, TextAt("HH", 100, 100));
+    records.Record(0x02FB, {-400, 0, 0, 0, 700}, FontTail()).Record(0x012D, {0}).Record(0x0521, {2}, TextAt("HH", 100, 100));
     const auto decoded = Decode(Wmf96x48(records));
     ASSERT_TRUE(decoded->ok);
     EXPECT_GT(DarkPixels(decoded->picture, 6, 6, 48, 40), 60);
@@ -317,7 +317,7 @@ TEST(Metafile, LargeTextAndOddFontsAreDrawn)
     // ones drawn as glyph images: either way the ink grows with the square of the em.
     const auto ink = [](int em) {
         WmfBuilder records;
-        records.Record(0x02FB, {-em, 0, 0, 0, 700}, ArialFace()).Record(0x012D, {0}).Record(0x0521, {2}, TextAt("HH", 0, 0));
+        records.Record(0x02FB, {-em, 0, 0, 0, 700}, FontTail()).Record(0x012D, {0}).Record(0x0521, {2}, TextAt("HH", 0, 0));
         const auto decoded = Decode(records.Build(0, 0, 800, 400, 96));
         return decoded->ok ? DarkPixels(decoded->picture, 0, 0, 800, 400) : 0;
     };
@@ -330,11 +330,12 @@ TEST(Metafile, LargeTextAndOddFontsAreDrawn)
     const struct {
         int height, width;
         std::string face;
-    } refused[] = {{-4096, 32767, "Arial"}, {-400, 0, "Arial\xFF\xFE"}};
+        int y; // puts part of the "H" inside the strip
+    } refused[] = {{-4096, 32767, "Arial", -1500}, {-400, 0, "Arial\xFF\xFE", 0}};
     for (const auto& font : refused) {
         WmfBuilder records;
-        records.Record(0x02FB, {font.height, font.width, 0, 0, 400}, ArialFace(font.face)).Record(0x012D, {0});
-        records.Record(0x0521, {1}, TextAt("H", 0, font.height < -2000 ? -1500 : 0));
+        records.Record(0x02FB, {font.height, font.width, 0, 0, 400}, FontTail(font.face)).Record(0x012D, {0});
+        records.Record(0x0521, {1}, TextAt("H", 0, font.y));
         RedBrushNullPen(records).Record(0x041B, {100, 2100, 0, 2000}); // rectangle, right end
         const auto decoded = Decode(records.Build(0, 0, 2100, 100, 96));
         ASSERT_TRUE(decoded->ok);
